@@ -1,6 +1,7 @@
 #include "crc/encoding.h"
 
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
 #include "crc/crc32.h"
@@ -20,9 +21,10 @@ int widthOf(std::string_view type) {
   return 0;
 }
 
-}  // namespace
-
-int32_t write_Data(ProgramState& state, const ValueGrid& grid, int32_t Index, int32_t iParameter) {
+// write_Data with the byte order already asked: one command reads it once, not once per row;
+// the template cannot change while the command runs.
+int32_t writeRow(ProgramState& state, const ValueGrid& grid, int32_t Index, int32_t iParameter,
+                 const std::optional<bool>& knownEndian) {
   const XmlDocument& vorlage = state.XMLDocument_Vorlage;
   std::string_view type = Get_Datatype(vorlage, Get_ParaName(vorlage, iParameter));
   int width = widthOf(type);
@@ -42,7 +44,7 @@ int32_t write_Data(ProgramState& state, const ValueGrid& grid, int32_t Index, in
   int32_t v = StrToInt(grid.cell(1, Vorlagenindex(vorlage, iParameter)));
   // Sign extension gives the 8-byte types FF upper bytes for negative values.
   uint64_t bits = static_cast<uint64_t>(static_cast<int64_t>(v));
-  bool bigEndian = width > 1 && Get_Endian(vorlage);
+  bool bigEndian = width > 1 && (knownEndian ? *knownEndian : Get_Endian(vorlage));
   for (int k = 0; k < width; ++k) {
     int shift = 8 * (bigEndian ? width - 1 - k : k);
     out[k] = static_cast<uint8_t>(bits >> shift);
@@ -50,16 +52,23 @@ int32_t write_Data(ProgramState& state, const ValueGrid& grid, int32_t Index, in
   return Index + width;
 }
 
+}  // namespace
+
+int32_t write_Data(ProgramState& state, const ValueGrid& grid, int32_t Index, int32_t iParameter) {
+  return writeRow(state, grid, Index, iParameter, std::nullopt);
+}
+
 uint32_t generateCrc(ProgramState& state, const ValueGrid& grid) {
   state.Buf.assign(1, 0x00);
   int32_t index = 1;
   int rows = grid.rowCount();
-  for (int32_t i = 1; i < rows; ++i) index = write_Data(state, grid, index, i);
+  std::optional<bool> endian = Get_Endian(state.XMLDocument_Vorlage);
+  for (int32_t i = 1; i < rows; ++i) index = writeRow(state, grid, index, i, endian);
 
   uint32_t reg = 0xFFFFFFFF;
   const std::vector<uint8_t>& Buf = state.Buf;
   for (size_t p = 1; p < Buf.size(); ++p) reg = CRC_Calc32(Buf[p], reg);
-  if (!Get_Endian(state.XMLDocument_Vorlage)) {
+  if (!*endian) {
     reg = (reg >> 24) | ((reg >> 8) & 0xFF00) | ((reg << 8) & 0xFF0000) | (reg << 24);
   }
   state.CRC32temp = reg;

@@ -8,7 +8,7 @@ std::string_view Read_Eigeneparameter(const ProgramState& state, int32_t Paramet
                                       std::string_view Wert) {
   const XmlDocument& set = state.XMLDocument_Parameter;
   if (!set.active()) return {};
-  return set.root().child("PARAMETER").childAt(Parameter).child(Wert).text();
+  return set.root().child("PARAMETER").childTextAt(Parameter, Wert);
 }
 
 std::string_view Read_Comment(const ProgramState& state) {

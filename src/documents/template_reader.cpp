@@ -21,7 +21,7 @@ bool vendorMatches(std::string_view vendor) {
 std::string_view Read_Vorlagenparameter(const XmlDocument& vorlage, int32_t Parameter,
                                         std::string_view Wert) {
   if (!vorlage.active()) return {};
-  return entries(vorlage).childAt(Parameter).child(Wert).text();
+  return entries(vorlage).childTextAt(Parameter, Wert);
 }
 
 std::string_view Read_Vorlagen_CRC(const XmlDocument& vorlage, std::string_view Parameter) {
@@ -31,12 +31,12 @@ std::string_view Read_Vorlagen_CRC(const XmlDocument& vorlage, std::string_view 
 
 std::string_view Get_ParaName(const XmlDocument& vorlage, int32_t Index) {
   if (!vorlage.active()) return {};
-  return entries(vorlage).childAt(static_cast<int64_t>(Index) - 1).name();
+  return entries(vorlage).childNameAt(static_cast<int64_t>(Index) - 1);
 }
 
 std::string_view Get_Datatype(const XmlDocument& vorlage, std::string_view Parameter) {
   if (!vorlage.active()) return {};
-  return entries(vorlage).child(Parameter).child("TYPE").text();
+  return entries(vorlage).childTextByName(Parameter, "TYPE");
 }
 
 int32_t Get_Parametertype(const XmlDocument& vorlage, std::string_view Parameter) {
@@ -57,7 +57,7 @@ bool Get_Endian(const XmlDocument& vorlage) {
 
 int32_t Vorlagenindex(const XmlDocument& vorlage, int32_t Index) {
   XmlNode list = entries(vorlage);
-  std::string_view name = list.childAt(static_cast<int64_t>(Index) - 1).name();
+  std::string_view name = list.childNameAt(static_cast<int64_t>(Index) - 1);
   return static_cast<int32_t>(list.lastChildNamed(name) + 1);
 }
 

@@ -44,6 +44,15 @@ std::string_view nodeName(pugi::xml_node node) {
   }
 }
 
+// Compares without measuring the node's name first: most candidates differ in the first byte.
+bool sameName(std::string_view want, const char* name) {
+  for (char c : want) {
+    if (*name != c) return false;
+    ++name;
+  }
+  return *name == '\0';
+}
+
 uint64_t hashName(std::string_view s) {
   uint64_t h = 1469598103934665603ull;  // FNV-1a
   for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
@@ -56,6 +65,7 @@ uint64_t hashName(std::string_view s) {
 struct ChildIndex {
   struct Slot {
     pugi::xml_node_struct* node;
+    std::string_view name;
     bool embedded;
   };
   struct Name {
@@ -65,23 +75,82 @@ struct ChildIndex {
     int64_t first;
     int64_t last;
   };
+  // The text elements every entry of a template or parameter set carries, read once per entry
+  // while the index is built, so that reading row r's field needs no walk of the entry.
+  static constexpr std::string_view kFields[] = {"CAPTION", "DEFAULT", "TYPE", "MIN", "MAX", "VALUE"};
+  static constexpr size_t kFieldCount = sizeof kFields / sizeof kFields[0];
+  enum class FieldState : uint8_t { Missing, Text, Other };
+  struct Field {
+    const char* text;
+    uint32_t size;
+    FieldState state;  // Other: not plain text, or the entry is no element; ask the node
+  };
+
   std::vector<Slot> positions;
   std::vector<Name> names;
   std::vector<uint32_t> table;  // open addressing; 0 empty, else 1 + index into names
+  std::vector<Field> fields;    // kFieldCount per position
+
+  static int fieldId(std::string_view name) {
+    for (size_t k = 0; k < kFieldCount; ++k)
+      if (kFields[k] == name) return static_cast<int>(k);
+    return -1;
+  }
+
+  // Dispatches on the first letter, so most names cost one comparison.
+  static int fieldId(const char* name) {
+    int k;
+    switch (name[0]) {
+      case 'C': k = 0; break;
+      case 'D': k = 1; break;
+      case 'T': k = 2; break;
+      case 'M': k = name[1] == 'I' ? 3 : 4; break;
+      case 'V': k = 5; break;
+      default: return -1;
+    }
+    return sameName(kFields[k], name) ? k : -1;
+  }
+
+  void readFields(pugi::xml_node entry, Field* out) {
+    if (entry.type() != pugi::node_element) {
+      for (size_t k = 0; k < kFieldCount; ++k) out[k] = {nullptr, 0, FieldState::Other};
+      return;
+    }
+    for (size_t k = 0; k < kFieldCount; ++k) out[k] = {nullptr, 0, FieldState::Missing};
+    for (pugi::xml_node c = entry.first_child(); c; c = c.next_sibling()) {
+      if (c.type() != pugi::node_element) continue;
+      int k = fieldId(c.name());
+      if (k < 0 || out[k].state != FieldState::Missing) continue;
+      if (c.first_child()) {
+        out[k].state = FieldState::Other;
+      } else {
+        const char* text = c.value();
+        out[k] = {text, static_cast<uint32_t>(std::strlen(text)), FieldState::Text};
+      }
+    }
+  }
 
   void build(pugi::xml_node parent) {
-    if (hasEmbeddedText(parent)) positions.push_back({parent.internal_object(), true});
+    if (hasEmbeddedText(parent)) positions.push_back({parent.internal_object(), "#text", true});
     for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-      positions.push_back({c.internal_object(), false});
+      positions.push_back({c.internal_object(), nodeName(c), false});
+    fields.resize(positions.size() * kFieldCount);
+    for (size_t i = 0; i < positions.size(); ++i) {
+      Field* out = &fields[i * kFieldCount];
+      if (positions[i].embedded) {
+        for (size_t k = 0; k < kFieldCount; ++k) out[k] = {nullptr, 0, FieldState::Other};
+      } else {
+        readFields(pugi::xml_node(positions[i].node), out);
+      }
+    }
     size_t cap = 16;
     while (cap < positions.size() * 2) cap <<= 1;
     table.assign(cap, 0);
     names.reserve(positions.size());
     for (size_t i = 0; i < positions.size(); ++i) {
       const Slot& s = positions[i];
-      pugi::xml_node n(s.node);
-      std::string_view name = s.embedded ? std::string_view("#text") : nodeName(n);
-      bool element = !s.embedded && n.type() == pugi::node_element;
+      std::string_view name = s.name;
+      bool element = !s.embedded && pugi::xml_node(s.node).type() == pugi::node_element;
       uint64_t h = hashName(name);
       size_t at = h & (cap - 1);
       while (table[at] != 0) {
@@ -101,7 +170,21 @@ struct ChildIndex {
     }
   }
 
+  // The value encoding asks for the same name twice in a row (its type, then its row).
+  mutable std::string lastAsked;
+  mutable const Name* lastFound = nullptr;
+
   const Name* find(std::string_view name) const {
+    if (lastFound != nullptr && name == lastAsked) return lastFound;
+    const Name* found = lookup(name);
+    if (found != nullptr) {
+      lastAsked.assign(name);
+      lastFound = found;
+    }
+    return found;
+  }
+
+  const Name* lookup(std::string_view name) const {
     uint64_t h = hashName(name);
     size_t mask = table.size() - 1;
     for (size_t at = h & mask; table[at] != 0; at = (at + 1) & mask) {
@@ -112,8 +195,25 @@ struct ChildIndex {
   }
 };
 
+// Few parents are large enough to be indexed, while lookups on small parents are frequent: a
+// one-entry cache and a 64-bit filter answer most questions without touching the map.
 struct XmlDocument::Indexes {
   std::unordered_map<pugi::xml_node_struct*, ChildIndex> byParent;
+  pugi::xml_node_struct* lastParent = nullptr;
+  const ChildIndex* lastIndex = nullptr;
+  uint64_t filter = 0;
+  std::vector<std::pair<std::string, pugi::xml_node>> rootChildren;
+
+  static uint64_t bit(pugi::xml_node_struct* p) {
+    return uint64_t{1} << ((reinterpret_cast<uintptr_t>(p) >> 6) & 63);
+  }
+  void clear() {
+    byParent.clear();
+    lastParent = nullptr;
+    lastIndex = nullptr;
+    filter = 0;
+    rootChildren.clear();
+  }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -128,16 +228,18 @@ XmlNode XmlNode::child(std::string_view name) const {
     throw ElementAccessError("Knoten \"" + std::string(this->name()) +
                              "\" kann keine Elemente enthalten");
   }
+  auto viaIndex = [&](const ChildIndex& index) {
+    const ChildIndex::Name* e = index.find(name);
+    if (e == nullptr || e->firstElement < 0) return missing;
+    return XmlNode(doc_, pugi::xml_node(index.positions[e->firstElement].node), Kind::Node);
+  };
+  if (node_ == doc_->root_) return doc_->rootChild(name);
+  if (const ChildIndex* index = doc_->existingIndex(node_)) return viaIndex(*index);
   // Scan the first few children; a parent with many gets an index.
   int seen = 0;
   for (pugi::xml_node c = node_.first_child(); c; c = c.next_sibling()) {
-    if (++seen > kIndexThreshold) {
-      const ChildIndex& index = doc_->indexOf(node_);
-      const ChildIndex::Name* e = index.find(name);
-      if (e == nullptr || e->firstElement < 0) return missing;
-      return XmlNode(doc_, pugi::xml_node(index.positions[e->firstElement].node), Kind::Node);
-    }
-    if (c.type() == pugi::node_element && name == c.name()) return XmlNode(doc_, c, Kind::Node);
+    if (++seen > kIndexThreshold) return viaIndex(doc_->indexOf(node_));
+    if (c.type() == pugi::node_element && sameName(name, c.name())) return XmlNode(doc_, c, Kind::Node);
   }
   return missing;
 }
@@ -151,7 +253,8 @@ XmlNode XmlNode::childAt(int64_t pos) const {
     const ChildIndex& index = doc_->indexOf(node_);
     if (pos >= static_cast<int64_t>(index.positions.size())) throw outOfRange();
     const ChildIndex::Slot& s = index.positions[pos];
-    return XmlNode(doc_, pugi::xml_node(s.node), s.embedded ? Kind::EmbeddedText : Kind::Node);
+    if (s.embedded) return XmlNode(doc_, pugi::xml_node(s.node), Kind::EmbeddedText);
+    return XmlNode(doc_, pugi::xml_node(s.node), Kind::Node);
   }
   int64_t at = 0;
   if (hasEmbeddedText(node_)) {
@@ -163,8 +266,49 @@ XmlNode XmlNode::childAt(int64_t pos) const {
   throw outOfRange();
 }
 
+std::string_view XmlNode::childTextAt(int64_t pos, std::string_view name) const {
+  if (kind_ == Kind::Node && pos >= 0) {
+    const ChildIndex* index = doc_->existingIndex(node_);
+    if (index == nullptr && pos >= kIndexThreshold) index = &doc_->indexOf(node_);
+    int k = ChildIndex::fieldId(name);
+    if (index != nullptr && k >= 0 && pos < static_cast<int64_t>(index->positions.size())) {
+      const ChildIndex::Field& f = index->fields[static_cast<size_t>(pos) * ChildIndex::kFieldCount + static_cast<size_t>(k)];
+      if (f.state == ChildIndex::FieldState::Text) return {f.text, f.size};
+      if (f.state == ChildIndex::FieldState::Missing) return {};
+    }
+  }
+  return childAt(pos).child(name).text();
+}
+
+std::string_view XmlNode::childNameAt(int64_t pos) const {
+  if (kind_ == Kind::Node && pos >= 0) {
+    const ChildIndex* index = doc_->existingIndex(node_);
+    if (index == nullptr && pos >= kIndexThreshold) index = &doc_->indexOf(node_);
+    if (index != nullptr && pos < static_cast<int64_t>(index->positions.size()))
+      return index->positions[static_cast<size_t>(pos)].name;
+  }
+  return childAt(pos).name();
+}
+
+std::string_view XmlNode::childTextByName(std::string_view entry, std::string_view name) const {
+  if (kind_ == Kind::Node) {
+    const ChildIndex* index = doc_->existingIndex(node_);
+    int k = ChildIndex::fieldId(name);
+    if (index != nullptr && k >= 0) {
+      const ChildIndex::Name* e = index->find(entry);
+      if (e == nullptr || e->firstElement < 0) return {};
+      const ChildIndex::Field& f = index->fields[static_cast<size_t>(e->firstElement) * ChildIndex::kFieldCount + static_cast<size_t>(k)];
+      if (f.state == ChildIndex::FieldState::Text) return {f.text, f.size};
+      if (f.state == ChildIndex::FieldState::Missing) return {};
+    }
+  }
+  return child(entry).child(name).text();
+}
+
 int64_t XmlNode::childCount() const {
   if (kind_ != Kind::Node) return 0;
+  if (const ChildIndex* index = doc_->existingIndex(node_))
+    return static_cast<int64_t>(index->positions.size());
   int64_t count = hasEmbeddedText(node_) ? 1 : 0;
   int seen = 0;
   for (pugi::xml_node c = node_.first_child(); c; c = c.next_sibling()) {
@@ -195,7 +339,9 @@ std::string_view XmlNode::text() const {
   if (kind_ == Kind::Missing) return {};
   if (kind_ == Kind::EmbeddedText) return node_.value();
   pugi::xml_node first = node_.first_child();
-  if (node_.type() == pugi::node_element) {
+  bool element = node_.type() == pugi::node_element;
+  if (element && !first) return node_.value();  // the text kept inside the element, or ""
+  if (element) {
     bool embedded = hasEmbeddedText(node_);
     if (!embedded && !first) return {};
     if (embedded && !first) return node_.value();
@@ -231,19 +377,63 @@ XmlDocument::~XmlDocument() = default;
 
 void XmlDocument::close() {
   doc_.reset();
-  indexes_->byParent.clear();
+  root_ = pugi::xml_node();
+  indexes_->clear();
   active_ = false;
   fileName_.clear();
 }
 
-XmlNode XmlDocument::root() const {
-  return XmlNode(this, doc_.document_element(), XmlNode::Kind::Node);
+XmlNode XmlDocument::root() const { return XmlNode(this, root_, XmlNode::Kind::Node); }
+
+XmlNode XmlDocument::rootChild(std::string_view name) const {
+  // Every reader starts at the root's CRC or PARAMETER; remember where they are.
+  pugi::xml_node found;
+  bool known = false;
+  for (const auto& [key, node] : indexes_->rootChildren) {
+    if (key == name) {
+      found = node;
+      known = true;
+      break;
+    }
+  }
+  if (!known) {
+    for (pugi::xml_node c = root_.first_child(); c; c = c.next_sibling()) {
+      if (c.type() == pugi::node_element && sameName(name, c.name())) {
+        found = c;
+        break;
+      }
+    }
+    if (indexes_->rootChildren.size() < 8) indexes_->rootChildren.emplace_back(std::string(name), found);
+  }
+  if (found) return XmlNode(this, found, XmlNode::Kind::Node);
+  XmlNode missing;
+  missing.doc_ = this;
+  missing.missingName_ = name;
+  return missing;
+}
+
+const ChildIndex* XmlDocument::existingIndex(pugi::xml_node parent) const {
+  Indexes& ix = *indexes_;
+  pugi::xml_node_struct* p = parent.internal_object();
+  if (p == ix.lastParent) return ix.lastIndex;
+  if ((ix.filter & Indexes::bit(p)) == 0) return nullptr;
+  auto it = ix.byParent.find(p);
+  if (it == ix.byParent.end()) return nullptr;
+  ix.lastParent = p;
+  ix.lastIndex = &it->second;
+  return ix.lastIndex;
 }
 
 const ChildIndex& XmlDocument::indexOf(pugi::xml_node parent) const {
-  auto [it, inserted] = indexes_->byParent.try_emplace(parent.internal_object());
-  if (inserted) it->second.build(parent);
-  return it->second;
+  if (const ChildIndex* index = existingIndex(parent)) return *index;
+  Indexes& ix = *indexes_;
+  pugi::xml_node_struct* p = parent.internal_object();
+  ChildIndex& index = ix.byParent[p];
+  index.build(parent);
+  ix.filter |= Indexes::bit(p);
+  ix.lastParent = p;
+  ix.lastIndex = &index;
+  return index;
 }
 
 void XmlDocument::load(const std::string& path) {
@@ -324,6 +514,7 @@ void XmlDocument::parse(void* buffer, size_t size, const std::string& fileName,
     doc_.reset();
     throw XmlLoadError(loadErrorText(statusReason(pugi::status_no_document_element), 0, {}));
   }
+  root_ = doc_.document_element();
   active_ = true;
   fileName_ = fileName;
 }

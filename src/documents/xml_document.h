@@ -28,6 +28,12 @@ class XmlNode {
   // Throws ListIndexError "Listenindex überschreitet das Maximum (pos)" outside 0 … childCount()-1.
   XmlNode childAt(int64_t pos) const;
   int64_t childCount() const;
+  // childAt(pos).child(name).text() and child(entry).child(name).text(), the same answers and
+  // errors, but through the parent's index when it has one: a template's rows cost no walk.
+  std::string_view childTextAt(int64_t pos, std::string_view name) const;
+  std::string_view childTextByName(std::string_view entry, std::string_view name) const;
+  // childAt(pos).name(), through the index when there is one.
+  std::string_view childNameAt(int64_t pos) const;
   // The position of the last child node whose name() equals `name`, or -1.
   int64_t lastChildNamed(std::string_view name) const;
   bool hasContent() const { return childCount() > 0; }
@@ -53,6 +59,7 @@ class XmlNode {
   // kept inside the element. For Missing: unused.
   pugi::xml_node node_;
   Kind kind_ = Kind::Missing;
+  // The name passed to child(); refers to the caller's text.
   std::string_view missingName_;
 };
 
@@ -83,8 +90,11 @@ class XmlDocument {
   void parse(void* buffer, size_t size, const std::string& fileName,
              const std::function<std::string()>& original);
   const ChildIndex& indexOf(pugi::xml_node parent) const;
+  const ChildIndex* existingIndex(pugi::xml_node parent) const;
+  XmlNode rootChild(std::string_view name) const;
 
   pugi::xml_document doc_;
+  pugi::xml_node root_;
   bool active_ = false;
   std::string fileName_;
   struct Indexes;
