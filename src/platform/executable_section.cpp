@@ -9,7 +9,7 @@ namespace nx::platform {
 namespace {
 
 constexpr std::uint32_t kSectionWithoutFileData = 8;  // SHT_NOBITS
-constexpr std::size_t kMaxSections = 65280;            // below the reserved indices
+constexpr std::size_t kMaxSections = 65280;           // below the reserved indices
 
 // Reads ranges of one file; every range is checked against the file's size first.
 class ElfFile {
@@ -53,8 +53,8 @@ class Fields {
 
 struct Layout {
   std::size_t shoff, shoffWidth, shentsize, shnum, shstrndx;  // in the file header
-  std::size_t headerSize;                                      // of one section header
-  std::size_t offset, size, width;                             // in a section header
+  std::size_t headerSize;                                     // of one section header
+  std::size_t offset, size, width;                            // in a section header
 };
 constexpr Layout kElf32{0x20, 4, 0x2E, 0x30, 0x32, 0x28, 0x10, 0x14, 4};
 constexpr Layout kElf64{0x28, 8, 0x3A, 0x3C, 0x3E, 0x40, 0x18, 0x20, 8};
@@ -66,7 +66,11 @@ std::optional<std::vector<unsigned char>> readExecutableSection(const std::strin
                                                                 std::size_t maxSize) {
   ElfFile file(path);
   unsigned char header[64] = {};
-  if (!file.read(0, 16, header) || std::memcmp(header, "\x7f" "ELF", 4) != 0) return std::nullopt;
+  if (!file.read(0, 16, header) || std::memcmp(header,
+                                               "\x7f"
+                                               "ELF",
+                                               4) != 0)
+    return std::nullopt;
   if (header[4] != 1 && header[4] != 2) return std::nullopt;
   if (header[5] != 1 && header[5] != 2) return std::nullopt;
   const Layout& layout = header[4] == 1 ? kElf32 : kElf64;

@@ -17,8 +17,4 @@ extern const char* const kProgramFileName;
 bool GetFileInfo(std::u16string& aInternalName, std::u16string& aFileVersion,
                  const std::string& FileName);
 
-// The file a library named `name` would be loaded from, or "" when there is none. A name with a
-// directory part is taken as it is.
-std::string findLikeLibrary(const std::string& name);
-
 }  // namespace nx::platform
