@@ -15,6 +15,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: nx-ipar crc TEMPLATE [--set SET] [--format dec|hex]\n"
     "       nx-ipar bytes TEMPLATE [--set SET]\n"
+    "       nx-ipar check TEMPLATE [--format text|json]\n"
+    "       nx-ipar save TEMPLATE OUT --comment TEXT [--set SET] [--value NAME=TEXT]...\n"
+    "       nx-ipar verify SET --template TEMPLATE\n"
     "       nx-ipar --help | --version\n";
 
 constexpr const char* kHelp =
@@ -27,6 +30,26 @@ constexpr const char* kHelp =
     "      Default format: dec.\n"
     "  bytes TEMPLATE [--set SET]\n"
     "      Prints the bytes the CRC runs over, as upper-case hex pairs separated by blanks.\n"
+    "  check TEMPLATE [--format text|json]\n"
+    "      For template authors: opens TEMPLATE as \"Open XML template\" does and reports where\n"
+    "      it disagrees with itself, one line per finding, \"row N (NAME): error|warning: TEXT\"\n"
+    "      or \"template: error|warning: TEXT\", then a line counting errors and warnings.\n"
+    "      With --format json: one JSON array of objects {row, name, severity, text} (row 0\n"
+    "      and name \"\" for the template as a whole) and no counting line. Exit status 0\n"
+    "      without errors (warnings allowed), 1 with errors.\n"
+    "  save TEMPLATE OUT --comment TEXT [--set SET] [--value NAME=TEXT]...\n"
+    "      Writes the parameter set that \"Save parameter set\" writes, with the description\n"
+    "      TEXT (2 to 255 characters): the template's defaults, overlaid by SET when given, then\n"
+    "      by each --value in order. NAME is a parameter's element name (where names repeat,\n"
+    "      the first row of that name); TEXT is checked as if typed into that row, a BOOL row\n"
+    "      taking its MIN or MAX text. A refused value prints \"<title>: <text>\" and writes\n"
+    "      nothing. OUT follows the program's file-name rules: its extension becomes \".xml\".\n"
+    "      The CRC stored is computed from the values stored. Prints the path written. The file\n"
+    "      is replaced only when complete; after a failure an earlier file is unchanged.\n"
+    "  verify SET --template TEMPLATE\n"
+    "      Lays SET over TEMPLATE's defaults, computes the CRC and compares it with the set's\n"
+    "      CRC/VALUE: prints \"OK <crc>\" (status 0) or \"MISMATCH stored <a> computed <b>\"\n"
+    "      (status 1), in decimal.\n"
     "  --help     this text\n"
     "  --version  the program's file version\n"
     "\n"
@@ -39,6 +62,9 @@ const std::map<std::string, Command>& commands() {
   static const std::map<std::string, Command> table = {
       {"crc", commandCrc},
       {"bytes", commandBytes},
+      {"save", commandSave},
+      {"verify", commandVerify},
+      {"check", commandCheck},
   };
   return table;
 }

@@ -54,5 +54,11 @@ void openTemplateAndSet(ProgramState& state, MemoryGrid& grid, Messages& message
 // The commands. Each returns the exit status; refusals and errors propagate as exceptions.
 int commandCrc(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int commandBytes(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// save TEMPLATE OUT --comment TEXT [--set SET] [--value NAME=TEXT]...
+int commandSave(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// verify SET --template TEMPLATE: kOk when the stored CRC is the computed one, else kMismatch.
+int commandVerify(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// check: exits kOk without errors, kMismatch with errors, kFailed when the template is refused.
+int commandCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace nx::cli
