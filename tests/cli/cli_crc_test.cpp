@@ -4,37 +4,19 @@
 #include <fstream>
 #include <sstream>
 
+#include "../core/temp_folder.h"
 #include "cli/cli.h"
+#include "cli_runner.h"
 
 namespace nx::cli {
 namespace {
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Result = nx::test::CliResult;
+using nx::test::runCli;
 
-Result runCli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int status = run(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-class CliTest : public ::testing::Test {
+class CliTest : public nx::test::TempFolderTest {
  protected:
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("nx_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::string write(const std::string& name, const std::string& content) {
-    auto path = dir / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
-  }
-  std::filesystem::path dir;
+  std::string write(const std::string& name, const std::string& content) { return put(name, content); }
 };
 
 const std::string kExamples = NX_EXAMPLES;

@@ -5,23 +5,15 @@
 
 #include "../core/temp_folder.h"
 #include "cli/cli.h"
+#include "cli_runner.h"
 
 namespace nx::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Result runCli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int status = run(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using Result = nx::test::CliResult;
+using nx::test::runCli;
 
 const std::string kSensor = std::string(NX_EXAMPLES) + "/Sensor_LittleEndian.xml";
 const std::string kDemo = std::string(NX_EXAMPLES) + "/Demo_unit.xml";

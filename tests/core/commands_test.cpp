@@ -8,6 +8,7 @@
 #include "crc/encoding.h"
 #include "documents/errors.h"
 #include "documents/parameter_set.h"
+#include "temp_folder.h"
 #include "template_fixture.h"
 
 namespace nx {
@@ -21,19 +22,9 @@ class RecordingMessages : public Messages {
   std::vector<std::string> shown;
 };
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public nx::test::TempFolderTest {
  protected:
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("nx_commands_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::string write(const std::string& name, const std::string& content) {
-    auto path = dir / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
-  }
+  std::string write(const std::string& name, const std::string& content) { return put(name, content); }
   // Opens a template file the way the open command does; returns the outcome.
   OpenOutcome openTemplateFile(const std::string& xml) {
     OpenOutcome outcome = openTemplateDocument(state, write("template.xml", xml));
@@ -46,7 +37,6 @@ class CommandsTest : public ::testing::Test {
            "<COMMENT>my set</COMMENT></CRC><PARAMETER>" + entries + "</PARAMETER></IPAR_CRC>";
   }
 
-  std::filesystem::path dir;
   ProgramState state;
   MemoryGrid grid;
   RecordingMessages messages;
