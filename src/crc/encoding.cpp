@@ -26,7 +26,7 @@ int widthOf(std::string_view type) {
 int32_t writeRow(ProgramState& state, const ValueGrid& grid, int32_t Index, int32_t iParameter,
                  const std::optional<bool>& knownEndian) {
   const XmlDocument& vorlage = state.XMLDocument_Vorlage;
-  std::string_view type = Get_Datatype(vorlage, Get_ParaName(vorlage, iParameter));
+  std::string_view type = Get_DatatypeOf(vorlage, iParameter);  // Get_Datatype(Get_ParaName(i))
   int width = widthOf(type);
   if (width == 0) return Index;
   std::vector<uint8_t>& Buf = state.Buf;

@@ -55,10 +55,13 @@ bool Get_Endian(const XmlDocument& vorlage) {
   return Read_Vorlagen_CRC(vorlage, "ENDIAN") == "BigEndian";
 }
 
+std::string_view Get_DatatypeOf(const XmlDocument& vorlage, int32_t Index) {
+  if (!vorlage.active()) return {};
+  return entries(vorlage).sameNamedChildTextAt(static_cast<int64_t>(Index) - 1, "TYPE");
+}
+
 int32_t Vorlagenindex(const XmlDocument& vorlage, int32_t Index) {
-  XmlNode list = entries(vorlage);
-  std::string_view name = list.childNameAt(static_cast<int64_t>(Index) - 1);
-  return static_cast<int32_t>(list.lastChildNamed(name) + 1);
+  return static_cast<int32_t>(entries(vorlage).lastSameNamedAt(static_cast<int64_t>(Index) - 1) + 1);
 }
 
 int32_t entryCount(const XmlDocument& doc) {

@@ -30,6 +30,8 @@ std::string_view Get_ParaName(const XmlDocument& vorlage, int32_t Index);
 // TYPE text of the first entry named `Parameter`.
 std::string_view Get_Datatype(const XmlDocument& vorlage, std::string_view Parameter);
 int32_t Get_Parametertype(const XmlDocument& vorlage, std::string_view Parameter);
+// Get_Datatype(Get_ParaName(Index)) in one step, for the per-row loops.
+std::string_view Get_DatatypeOf(const XmlDocument& vorlage, int32_t Index);
 // True exactly when CRC/ENDIAN reads "BigEndian".
 bool Get_Endian(const XmlDocument& vorlage);
 // The position (from 1) of the last entry that shares the name of the entry at `Index` (from 1).

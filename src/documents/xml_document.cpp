@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -66,30 +67,37 @@ struct ChildIndex {
   struct Slot {
     pugi::xml_node_struct* node;
     std::string_view name;
+    uint32_t nameId;  // into names
     bool embedded;
   };
   struct Name {
     std::string_view name;
     uint64_t hash;
     int64_t firstElement;  // first element of this name, -1 when only non-elements carry it
-    int64_t first;
     int64_t last;
   };
   // The text elements every entry of a template or parameter set carries, read once per entry
   // while the index is built, so that reading row r's field needs no walk of the entry.
   static constexpr std::string_view kFields[] = {"CAPTION", "DEFAULT", "TYPE", "MIN", "MAX", "VALUE"};
   static constexpr size_t kFieldCount = sizeof kFields / sizeof kFields[0];
-  enum class FieldState : uint8_t { Missing, Text, Other };
-  struct Field {
-    const char* text;
-    uint32_t size;
-    FieldState state;  // Other: not plain text, or the entry is no element; ask the node
-  };
+  // Per entry and field: nullptr when the entry has no such element, kNotPlain when the element
+  // holds more than one text (or the entry is no element: ask the node, which raises the error),
+  // else the element's text.
+  static inline const char kNotPlain[] = "";
+  using Field = const char*;
 
   std::vector<Slot> positions;
   std::vector<Name> names;
   std::vector<uint32_t> table;  // open addressing; 0 empty, else 1 + index into names
   std::vector<Field> fields;    // kFieldCount per position
+
+  // The text of field `k` of the child at `pos`; nullopt when only the node can answer.
+  std::optional<std::string_view> fieldText(int64_t pos, int k) const {
+    Field f = fields[static_cast<size_t>(pos) * kFieldCount + static_cast<size_t>(k)];
+    if (f == nullptr) return std::string_view();
+    if (f == kNotPlain) return std::nullopt;
+    return std::string_view(f);
+  }
 
   static int fieldId(std::string_view name) {
     for (size_t k = 0; k < kFieldCount; ++k)
@@ -113,32 +121,30 @@ struct ChildIndex {
 
   void readFields(pugi::xml_node entry, Field* out) {
     if (entry.type() != pugi::node_element) {
-      for (size_t k = 0; k < kFieldCount; ++k) out[k] = {nullptr, 0, FieldState::Other};
+      for (size_t k = 0; k < kFieldCount; ++k) out[k] = kNotPlain;
       return;
     }
-    for (size_t k = 0; k < kFieldCount; ++k) out[k] = {nullptr, 0, FieldState::Missing};
+    for (size_t k = 0; k < kFieldCount; ++k) out[k] = nullptr;
     for (pugi::xml_node c = entry.first_child(); c; c = c.next_sibling()) {
       if (c.type() != pugi::node_element) continue;
       int k = fieldId(c.name());
-      if (k < 0 || out[k].state != FieldState::Missing) continue;
-      if (c.first_child()) {
-        out[k].state = FieldState::Other;
-      } else {
-        const char* text = c.value();
-        out[k] = {text, static_cast<uint32_t>(std::strlen(text)), FieldState::Text};
-      }
+      if (k < 0 || out[k] != nullptr) continue;
+      out[k] = c.first_child() ? kNotPlain : c.value();
     }
   }
 
   void build(pugi::xml_node parent) {
-    if (hasEmbeddedText(parent)) positions.push_back({parent.internal_object(), "#text", true});
+    size_t count = hasEmbeddedText(parent) ? 1 : 0;
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) ++count;
+    positions.reserve(count);
+    if (hasEmbeddedText(parent)) positions.push_back({parent.internal_object(), "#text", 0, true});
     for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-      positions.push_back({c.internal_object(), nodeName(c), false});
+      positions.push_back({c.internal_object(), nodeName(c), 0, false});
     fields.resize(positions.size() * kFieldCount);
     for (size_t i = 0; i < positions.size(); ++i) {
       Field* out = &fields[i * kFieldCount];
       if (positions[i].embedded) {
-        for (size_t k = 0; k < kFieldCount; ++k) out[k] = {nullptr, 0, FieldState::Other};
+        for (size_t k = 0; k < kFieldCount; ++k) out[k] = kNotPlain;
       } else {
         readFields(pugi::xml_node(positions[i].node), out);
       }
@@ -148,7 +154,7 @@ struct ChildIndex {
     table.assign(cap, 0);
     names.reserve(positions.size());
     for (size_t i = 0; i < positions.size(); ++i) {
-      const Slot& s = positions[i];
+      Slot& s = positions[i];
       std::string_view name = s.name;
       bool element = !s.embedded && pugi::xml_node(s.node).type() == pugi::node_element;
       uint64_t h = hashName(name);
@@ -159,10 +165,11 @@ struct ChildIndex {
         at = (at + 1) & (cap - 1);
       }
       if (table[at] == 0) {
-        names.push_back({name, h, element ? static_cast<int64_t>(i) : -1, static_cast<int64_t>(i),
-                         static_cast<int64_t>(i)});
+        names.push_back({name, h, element ? static_cast<int64_t>(i) : -1, static_cast<int64_t>(i)});
         table[at] = static_cast<uint32_t>(names.size());
+        s.nameId = static_cast<uint32_t>(names.size() - 1);
       } else {
+        s.nameId = table[at] - 1;
         Name& e = names[table[at] - 1];
         e.last = static_cast<int64_t>(i);
         if (element && e.firstElement < 0) e.firstElement = static_cast<int64_t>(i);
@@ -271,11 +278,8 @@ std::string_view XmlNode::childTextAt(int64_t pos, std::string_view name) const 
     const ChildIndex* index = doc_->existingIndex(node_);
     if (index == nullptr && pos >= kIndexThreshold) index = &doc_->indexOf(node_);
     int k = ChildIndex::fieldId(name);
-    if (index != nullptr && k >= 0 && pos < static_cast<int64_t>(index->positions.size())) {
-      const ChildIndex::Field& f = index->fields[static_cast<size_t>(pos) * ChildIndex::kFieldCount + static_cast<size_t>(k)];
-      if (f.state == ChildIndex::FieldState::Text) return {f.text, f.size};
-      if (f.state == ChildIndex::FieldState::Missing) return {};
-    }
+    if (index != nullptr && k >= 0 && pos < static_cast<int64_t>(index->positions.size()))
+      if (auto text = index->fieldText(pos, k)) return *text;
   }
   return childAt(pos).child(name).text();
 }
@@ -290,6 +294,32 @@ std::string_view XmlNode::childNameAt(int64_t pos) const {
   return childAt(pos).name();
 }
 
+const ChildIndex* XmlNode::indexFor(int64_t pos) const {
+  if (kind_ != Kind::Node || pos < 0) return nullptr;
+  const ChildIndex* index = doc_->existingIndex(node_);
+  if (index == nullptr && pos >= kIndexThreshold) index = &doc_->indexOf(node_);
+  if (index != nullptr && pos >= static_cast<int64_t>(index->positions.size())) return nullptr;
+  return index;
+}
+
+std::string_view XmlNode::sameNamedChildTextAt(int64_t pos, std::string_view name) const {
+  if (const ChildIndex* index = indexFor(pos)) {
+    int k = ChildIndex::fieldId(name);
+    const ChildIndex::Name& e = index->names[index->positions[static_cast<size_t>(pos)].nameId];
+    if (k >= 0) {
+      if (e.firstElement < 0) return {};
+      if (auto text = index->fieldText(e.firstElement, k)) return *text;
+    }
+  }
+  return child(childAt(pos).name()).child(name).text();
+}
+
+int64_t XmlNode::lastSameNamedAt(int64_t pos) const {
+  if (const ChildIndex* index = indexFor(pos))
+    return index->names[index->positions[static_cast<size_t>(pos)].nameId].last;
+  return lastChildNamed(childAt(pos).name());
+}
+
 std::string_view XmlNode::childTextByName(std::string_view entry, std::string_view name) const {
   if (kind_ == Kind::Node) {
     const ChildIndex* index = doc_->existingIndex(node_);
@@ -297,9 +327,7 @@ std::string_view XmlNode::childTextByName(std::string_view entry, std::string_vi
     if (index != nullptr && k >= 0) {
       const ChildIndex::Name* e = index->find(entry);
       if (e == nullptr || e->firstElement < 0) return {};
-      const ChildIndex::Field& f = index->fields[static_cast<size_t>(e->firstElement) * ChildIndex::kFieldCount + static_cast<size_t>(k)];
-      if (f.state == ChildIndex::FieldState::Text) return {f.text, f.size};
-      if (f.state == ChildIndex::FieldState::Missing) return {};
+      if (auto text = index->fieldText(e->firstElement, k)) return *text;
     }
   }
   return child(entry).child(name).text();

@@ -34,6 +34,11 @@ class XmlNode {
   std::string_view childTextByName(std::string_view entry, std::string_view name) const;
   // childAt(pos).name(), through the index when there is one.
   std::string_view childNameAt(int64_t pos) const;
+  // child(childAt(pos).name()).child(name).text(): a field of the first element that carries the
+  // name of the child at `pos`.
+  std::string_view sameNamedChildTextAt(int64_t pos, std::string_view name) const;
+  // lastChildNamed(childAt(pos).name()).
+  int64_t lastSameNamedAt(int64_t pos) const;
   // The position of the last child node whose name() equals `name`, or -1.
   int64_t lastChildNamed(std::string_view name) const;
   bool hasContent() const { return childCount() > 0; }
@@ -50,6 +55,8 @@ class XmlNode {
  private:
   friend class XmlDocument;
   friend struct ChildIndex;
+  // The index of this node's children when it has one and `pos` lies in it.
+  const ChildIndex* indexFor(int64_t pos) const;
   enum class Kind : uint8_t { Missing, Node, EmbeddedText };
 
   XmlNode(const XmlDocument* doc, pugi::xml_node node, Kind kind) : doc_(doc), node_(node), kind_(kind) {}
