@@ -5,8 +5,9 @@
 
 Generates the templates into BUILD_DIR/bench-data (kept between runs), checks that the peer
 prints the same CRC as nx-ipar on every generated file and every example, then runs the three
-side by side on each file and prints wall time (best of the repeats) and peak memory (the
-largest max RSS of the repeats), followed by the ratios the targets are stated in.
+side by side on each file and prints wall time (best of the repeats), the CPU time (user +
+system) of that fastest run, which a busy machine disturbs less, and peak memory (the largest max
+RSS of the repeats), followed by the ratios the targets are stated in (on wall time).
 
 Exit status: 0 when every program ran and the peer agreed everywhere, 1 otherwise. A missed
 target is a figure to act on, not a failure of the run.
@@ -37,8 +38,9 @@ def commands(build, path):
 
 
 class Run:
-    def __init__(self, seconds, max_rss_kib, status, out, err):
+    def __init__(self, seconds, cpu_seconds, max_rss_kib, status, out, err):
         self.seconds = seconds
+        self.cpu_seconds = cpu_seconds
         self.max_rss_kib = max_rss_kib
         self.status = status
         self.out = out
@@ -55,7 +57,7 @@ def measure(argv):
         child.returncode = os.waitstatus_to_exitcode(status)
         out.seek(0)
         err.seek(0)
-        return Run(seconds, usage.ru_maxrss, child.returncode,
+        return Run(seconds, usage.ru_utime + usage.ru_stime, usage.ru_maxrss, child.returncode,
                    out.read().decode("utf-8", "replace").strip(),
                    err.read().decode("utf-8", "replace").strip())
 
@@ -151,17 +153,18 @@ def main(argv):
                     print("%s failed on %s (status %d): %s" %
                           (TITLES[tool], path, run.status, run.err[:300]), file=sys.stderr)
 
-    head = "%-22s %10s | %-19s | %-19s | %-19s | %s" % (
+    head = "%-24s %9s | %-25s | %-25s | %-25s | %s" % (
         "file", "params", TITLES["nx"], TITLES["bare"], TITLES["peer"], "CRC (nx / peer)")
     print(head)
-    print("%-22s %10s | %8s %10s | %8s %10s | %8s %10s |" %
-          ("", "", "time s", "max RSS MB", "time s", "max RSS MB", "time s", "max RSS MB"))
+    print("%-24s %9s |%s" % ("", "", " %7s %6s %10s |" % ("time s", "cpu s", "max RSS MB") * 3))
     print("-" * len(head))
     for n, order, path in files:
         runs = results[(n, order)]
         cells = []
         for tool in TOOLS:
-            cells.append("%8.3f %10.1f" % (best(runs[tool]), peak(runs[tool]) / 1024))
+            fastest = min(runs[tool], key=lambda r: r.seconds)
+            cells.append("%7.3f %6.3f %10.1f" %
+                         (fastest.seconds, fastest.cpu_seconds, peak(runs[tool]) / 1024))
         nx_out = {r.out for r in runs["nx"]}
         peer_out = {r.out for r in runs["peer"]}
         same = len(nx_out) == 1 and nx_out == peer_out and all(
@@ -169,7 +172,7 @@ def main(argv):
         disagreements += not same
         crc = "%s %s" % (next(iter(nx_out)), "agree" if same else
                          "DISAGREE: nx %s, peer %s" % (sorted(nx_out), sorted(peer_out)))
-        print("%-22s %10s | %s | %s" % (os.path.basename(path), fmt_int(n), " | ".join(cells), crc))
+        print("%-24s %9s | %s | %s" % (os.path.basename(path), fmt_int(n), " | ".join(cells), crc))
     print()
 
     print_targets(files, results, sizes)
