@@ -133,47 +133,51 @@ struct ChildIndex {
     }
   }
 
+  // One pass over the children: each entry's node, name and fields are read while they are in
+  // the cache, which matters once the document is far larger than the cache.
   void build(pugi::xml_node parent) {
     size_t count = hasEmbeddedText(parent) ? 1 : 0;
     for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) ++count;
     positions.reserve(count);
-    if (hasEmbeddedText(parent)) positions.push_back({parent.internal_object(), "#text", 0, true});
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-      positions.push_back({c.internal_object(), nodeName(c), 0, false});
-    fields.resize(positions.size() * kFieldCount);
-    for (size_t i = 0; i < positions.size(); ++i) {
-      Field* out = &fields[i * kFieldCount];
-      if (positions[i].embedded) {
-        for (size_t k = 0; k < kFieldCount; ++k) out[k] = kNotPlain;
-      } else {
-        readFields(pugi::xml_node(positions[i].node), out);
-      }
-    }
+    fields.resize(count * kFieldCount);
+    names.reserve(count);
     size_t cap = 16;
-    while (cap < positions.size() * 2) cap <<= 1;
+    while (cap < count * 2) cap <<= 1;
     table.assign(cap, 0);
-    names.reserve(positions.size());
-    for (size_t i = 0; i < positions.size(); ++i) {
-      Slot& s = positions[i];
-      std::string_view name = s.name;
-      bool element = !s.embedded && pugi::xml_node(s.node).type() == pugi::node_element;
-      uint64_t h = hashName(name);
-      size_t at = h & (cap - 1);
-      while (table[at] != 0) {
-        Name& e = names[table[at] - 1];
-        if (e.hash == h && e.name == name) break;
-        at = (at + 1) & (cap - 1);
-      }
-      if (table[at] == 0) {
-        names.push_back({name, h, element ? static_cast<int64_t>(i) : -1, static_cast<int64_t>(i)});
-        table[at] = static_cast<uint32_t>(names.size());
-        s.nameId = static_cast<uint32_t>(names.size() - 1);
-      } else {
-        s.nameId = table[at] - 1;
-        Name& e = names[table[at] - 1];
-        e.last = static_cast<int64_t>(i);
-        if (element && e.firstElement < 0) e.firstElement = static_cast<int64_t>(i);
-      }
+
+    if (hasEmbeddedText(parent)) add(parent, true);
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) add(c, false);
+  }
+
+  void add(pugi::xml_node node, bool embedded) {
+    size_t i = positions.size();
+    std::string_view name = embedded ? std::string_view("#text") : nodeName(node);
+    positions.push_back({node.internal_object(), name, 0, embedded});
+    Field* out = &fields[i * kFieldCount];
+    if (embedded) {
+      for (size_t k = 0; k < kFieldCount; ++k) out[k] = kNotPlain;
+    } else {
+      readFields(node, out);
+    }
+    bool element = !embedded && node.type() == pugi::node_element;
+    uint64_t h = hashName(name);
+    size_t mask = table.size() - 1;
+    size_t at = h & mask;
+    while (table[at] != 0) {
+      const Name& e = names[table[at] - 1];
+      if (e.hash == h && e.name == name) break;
+      at = (at + 1) & mask;
+    }
+    int64_t pos = static_cast<int64_t>(i);
+    if (table[at] == 0) {
+      names.push_back({name, h, element ? pos : -1, pos});
+      table[at] = static_cast<uint32_t>(names.size());
+      positions[i].nameId = static_cast<uint32_t>(names.size() - 1);
+    } else {
+      positions[i].nameId = table[at] - 1;
+      Name& e = names[table[at] - 1];
+      e.last = pos;
+      if (element && e.firstElement < 0) e.firstElement = pos;
     }
   }
 
