@@ -1,11 +1,13 @@
 // Times the main window the way a user meets it: start-up until the window is shown, opening a
-// 100,000-parameter template, Generate CRC over all its rows, scrolling, and the memory in use.
+// 100,000-parameter template, Generate CRC over all its rows, scrolling, moving the selection,
+// committing a value, saving a parameter set and opening it again, and the memory in use.
 //   gui_bench [--rows N] [--grab DIR]   (--grab saves PNGs of the window for a look by eye)
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -152,6 +154,71 @@ int main(int argc, char** argv) {
   grid->viewport()->repaint();
   std::printf("jump to the last row + repaint:  %8.3f ms\n", msSince(start));
   grab(window, grabDir, "scrolled.png");
+
+  // Every move of the current cell runs the selection rule, which reads the template for its row.
+  const int dataRows = grid->rowCount() - 1;
+  const int moves = 2000;
+  start = Clock::now();
+  for (int i = 0; i < moves; ++i) grid->setRow(1 + static_cast<int>((i * 7919LL) % dataRows));
+  std::printf("selection move by the program, mean of %d: %8.4f ms\n", moves,
+              msSince(start) / moves);
+  window.activateWindow();
+  grid->setFocus();
+  const int from = dataRows / 2;
+  grid->setRow(from);
+  start = Clock::now();
+  for (int i = 0; i < moves / 2; ++i) QTest::keyClick(grid, Qt::Key_Down);
+  const int reached = grid->row();
+  for (int i = 0; i < moves / 2; ++i) QTest::keyClick(grid, Qt::Key_Up);
+  std::printf("arrow key (selection + key rule), mean of %d: %8.4f ms (row %d -> %d -> %d)\n",
+              moves, msSince(start) / moves, from, reached, grid->row());
+
+  // Committing a changed value on an integer row near the end: editor, validation, cell.
+  const int intRow = (dataRows - 1) / 6 * 6 + 1;  // entries 0, 6, 12 ... are INT rows
+  grid->setRow(intRow);
+  const int commits = 500;
+  int rejected = 0;
+  start = Clock::now();
+  for (int i = 0; i < commits; ++i) {
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(grid->editor());
+    if (!editor) break;
+    editor->setText(QString::number(i % 2 ? 40 : 60));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // Enter commits from the event loop
+    if (grid->editor()) ++rejected;
+  }
+  std::printf("commit of a changed value (row %d), mean of %d: %8.4f ms, %d rejected, cell %s\n",
+              intRow, commits, msSince(start) / commits, rejected,
+              qPrintable(grid->cell(1, intRow)));
+
+  // A parameter set of every row, saved and opened again over the same template.
+  auto* saveSet = window.findChild<QAction*>("Parametersatzspeichern1");
+  auto* openSet = window.findChild<QAction*>("Parametersatzoeffnen");
+  auto* comment = window.findChild<QLabel*>("Label_Comment");
+  const QString setPath = dir.filePath("bench_set.xml");
+  for (int run = 1; run <= 3; ++run) {
+    dialogs.inputAnswers.push_back("bench run " + QString::number(run));
+    dialogs.saveAnswers.push_back(setPath);
+    start = Clock::now();
+    saveSet->trigger();
+    std::printf("save parameter set, run %d:       %8.1f ms, %.1f MB\n", run, msSince(start),
+                QFileInfo(setPath).size() / 1e6);
+  }
+  for (int run = 1; run <= 3; ++run) {
+    dialogs.openAnswers.push_back(setPath);
+    start = Clock::now();
+    openSet->trigger();
+    const double opened = msSince(start);
+    window.repaint();
+    std::printf("open parameter set, run %d:       %8.1f ms (%.1f ms with the repaint) -> %s\n",
+                run, opened, msSince(start), qPrintable(comment->text()));
+  }
+  if (!dialogs.shown.empty()) {
+    std::printf("unexpected message: %s\n", qPrintable(dialogs.shown.front().text));
+    return 1;
+  }
+  grab(window, grabDir, "set_opened.png");
 
   const auto [rss, peak] = memoryMb();
   std::printf("memory with the template open:   %8.1f MB resident, %.1f MB peak\n", rss, peak);

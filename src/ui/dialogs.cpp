@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
-#include <QInputDialog>
-#include <QLineEdit>
 #include <QMessageBox>
+
+#include "ui/input_box.h"
 
 namespace nx::ui {
 
@@ -52,13 +52,9 @@ QString QtDialogs::getSaveFileName(const QString& folder, const QString& filter,
 
 std::optional<QString> QtDialogs::inputText(const QString& caption, const QString& prompt,
                                             const QString& initialText, int maxLength) {
-  QInputDialog dialog(parent_);
-  dialog.setWindowTitle(caption);
-  dialog.setLabelText(prompt);
-  dialog.setTextValue(initialText);
-  if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(maxLength);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return dialog.textValue();
+  QString value = initialText;
+  if (!MyInputBox(caption, prompt, value, parent_, maxLength)) return std::nullopt;
+  return value;
 }
 
 int QtDialogs::execDialog(QDialog& dialog) { return dialog.exec(); }

@@ -26,7 +26,8 @@ class Dialogs {
   // `defaultSuffix` without its dot; it is added to a name typed without an extension.
   virtual QString getSaveFileName(const QString& folder, const QString& filter,
                                   const QString& defaultSuffix) = 0;
-  // The text entered, or nothing when the user cancels. At most `maxLength` characters.
+  // The description dialog: the text entered, or nothing when the user cancels. At most
+  // `maxLength` characters. The real dialog starts from today's date, not from `initialText`.
   virtual std::optional<QString> inputText(const QString& caption, const QString& prompt,
                                            const QString& initialText, int maxLength) = 0;
   // Runs `dialog` modally and returns its result code.

@@ -3,20 +3,28 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <cerrno>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "crc/encoding.h"
+#include "documents/cell_rules.h"
 #include "documents/commands.h"
 #include "documents/errors.h"
+#include "documents/parameter_set.h"
+#include "documents/parameter_set_writer.h"
 #include "documents/template_reader.h"
 #include "platform/help_viewer.h"
 #include "platform/system_info.h"
@@ -36,10 +44,6 @@ constexpr int kStatusBarHeight = 19;
 
 QString fromView(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString fileNameOnly(const std::string& path) {
-  return path.empty() ? QString() : QFileInfo(QString::fromStdString(path)).fileName();
 }
 
 QColor colourOf(nx::Shade shade) {
@@ -82,6 +86,29 @@ class PlainMessages : public nx::Messages {
  private:
   nx::ui::Dialogs& dialogs_;
 };
+
+// The file is either the complete `content` or, after any failure, exactly what it was before;
+// a failed save leaves no temporary file behind.
+void writeAtomically(const QString& path, const std::string& content) {
+  QSaveFile file(path);
+  const auto size = static_cast<qint64>(content.size());
+  QString reason;
+  if (file.open(QIODevice::WriteOnly) && file.write(content.data(), size) == size) {
+    // The explicit flush matters: when the system cuts a write short (a full disk, a file-size
+    // limit), commit() alone would put the truncated file in place.
+    // Such a cut-short write leaves Qt without a reason of its own; the system's is in errno.
+    errno = 0;
+    if (file.flush()) {
+      if (file.commit()) return;
+    } else if (const int error = errno; error != 0) {
+      reason = QString::fromStdString(std::generic_category().message(error));
+    }
+  }
+  if (reason.isEmpty()) reason = file.errorString();
+  file.cancelWriting();
+  throw nx::FileError("The file \"" + QDir::toNativeSeparators(path).toStdString() +
+                      "\" could not be saved: " + reason.toStdString());
+}
 
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
   auto* label = new QLabel(text, parent);
@@ -173,7 +200,32 @@ void TForm_Main_nx::createGrid() {
   QPalette palette = Tabelle1->palette();
   palette.setColor(QPalette::Base, QColor(160, 160, 164));
   Tabelle1->setPalette(palette);
+  connectGridRules();
+}
+
+void TForm_Main_nx::connectGridRules() {
   Tabelle1->onClick = [this] { guarded(&TForm_Main_nx::Tabelle1Click); };
+  Tabelle1->onKeyUp = [this](int key) { guarded([this, key] { Tabelle1KeyUp(key); }); };
+  Tabelle1->onGetEditorType = [this](int col, int row, nx::ui::EditorKind& kind) {
+    guarded([&] { Tabelle1GetEditorType(col, row, kind); });
+  };
+  Tabelle1->onCellValidate = [this](int col, int row, QString& value, bool& valid) {
+    QString failure;
+    const bool checked = guarded([&] {
+      try {
+        Tabelle1CellValidate(col, row, value, valid);
+      } catch (const std::exception& e) {
+        failure = QString::fromStdString(nx::withFullStop(e.what()));
+        throw;
+      }
+    });
+    // A value the rules could not check never reaches the cell; the balloon repeats why.
+    if (!checked) {
+      Tabelle1->setInvalidEntryTitle("Error");
+      Tabelle1->setInvalidEntryText(failure);
+      valid = false;
+    }
+  };
 }
 
 void TForm_Main_nx::createControls() {
@@ -227,13 +279,19 @@ void TForm_Main_nx::createStatusBar() {
   bar->addWidget(StatusPanel, 1);
 }
 
-void TForm_Main_nx::guarded(void (TForm_Main_nx::*handler)()) {
+bool TForm_Main_nx::guarded(void (TForm_Main_nx::*handler)()) {
+  return guarded([this, handler] { (this->*handler)(); });
+}
+
+bool TForm_Main_nx::guarded(const std::function<void()>& handler) {
   // Handlers nest (a move of the grid inside a click, a button clicked by the format list); the
   // user action as a whole shows one box, with the error that arose first.
   const bool outermost = guardDepth_ == 0;
+  bool completed = false;
   ++guardDepth_;
   try {
-    (this->*handler)();
+    handler();
+    completed = true;
   } catch (const std::exception& e) {
     if (!pendingError_) pendingError_ = QString::fromStdString(nx::withFullStop(e.what()));
   }
@@ -242,6 +300,7 @@ void TForm_Main_nx::guarded(void (TForm_Main_nx::*handler)()) {
     const QString text = *std::exchange(pendingError_, std::nullopt);
     dialogs_->defaultError(text);
   }
+  return completed;
 }
 
 void TForm_Main_nx::FormCreate() {
@@ -284,16 +343,10 @@ void TForm_Main_nx::VorlageoeffnenClick() {
     return;
   }
   Label_Comment->setText("-");
-  {
-    StringGrid::BulkUpdate bulk(*Tabelle1);
-    Tabelle1Values grid(*Tabelle1);
-    PlainMessages messages(*dialogs_);
-    nx::Import(state_, grid, messages, 1);
-  }
+  importIntoGrid(1);
   state_.XMLDocument_Parameter.close();
-  StatusPanel->setText(
-      "Template: " + fileNameOnly(state_.XMLDocument_Vorlage.fileName()) +
-      "  /  Parameter set: " + fileNameOnly(state_.XMLDocument_Parameter.fileName()));
+  StatusPanel->setText(QString::fromStdString(nx::statusText(
+      state_.XMLDocument_Vorlage.fileName(), state_.XMLDocument_Parameter.fileName())));
   const nx::XmlDocument& vorlage = state_.XMLDocument_Vorlage;
   setWindowTitle("NX_iParameter  <" + fromView(nx::Read_Vorlagen_CRC(vorlage, "DEVICE")) + "> " +
                  "Release " + fromView(nx::Read_Vorlagen_CRC(vorlage, "VERSION")));
@@ -301,12 +354,70 @@ void TForm_Main_nx::VorlageoeffnenClick() {
   Tabelle1->setCol(1);
 }
 
+void TForm_Main_nx::importIntoGrid(int option) {
+  StringGrid::BulkUpdate bulk(*Tabelle1);
+  Tabelle1Values grid(*Tabelle1);
+  PlainMessages messages(*dialogs_);
+  nx::Import(state_, grid, messages, option);
+}
+
 void TForm_Main_nx::ParametersatzoeffnenClick() {
-  // Comes with the parameter-set commands.
+  Edit_CRC->clear();
+  if (!state_.XMLDocument_Vorlage.active()) {
+    dialogs_->information("At first open the template!");
+    return;
+  }
+  const QString path =
+      dialogs_->getOpenFileName(QString(), programFolder_(), "iParameter-Parameter (.xml) (*.xml)");
+  if (path.isEmpty()) return;
+
+  nx::OpenOutcome outcome = nx::openParameterSetDocument(state_, path.toStdString());
+  if (outcome != nx::OpenOutcome::Opened) {
+    dialogs_->plain(nx::refusalMessage(outcome));
+    return;
+  }
+  importIntoGrid(2);
+  StatusPanel->setText(QString::fromStdString(nx::statusText(
+      state_.XMLDocument_Vorlage.fileName(), state_.XMLDocument_Parameter.fileName())));
+  Label_Comment->setText(fromView(nx::Read_Comment(state_)));
+  Tabelle1->setRow(1);
+  Tabelle1->setCol(1);
 }
 
 void TForm_Main_nx::Parametersatzspeichern1Click() {
-  // Comes with the parameter-set commands.
+  Edit_CRC->clear();
+  const QString folder = programFolder_();
+  if (!state_.XMLDocument_Vorlage.active()) {
+    dialogs_->information("At first open the template!");
+    return;
+  }
+  const std::optional<QString> description =
+      dialogs_->inputText("Parameter set description", "Please enter a description", QString(),
+                          static_cast<int>(nx::kDescriptionMaxLength));
+  if (!description) return;
+  const std::string descriptionText = description->toStdString();
+  if (!nx::descriptionAccepted(descriptionText)) {
+    dialogs_->plain(fromView(nx::kDescriptionTooShort));
+    return;
+  }
+  const QString chosen = dialogs_->getSaveFileName(folder, "iParameter (.xml) (*.xml)", "xml");
+  if (chosen.isEmpty()) return;
+  if (!nx::fileNameAccepted(chosen.toStdString())) {
+    dialogs_->plain(fromView(nx::kFileNameTooShort));
+    return;
+  }
+  const std::string target = nx::withXmlExtension(chosen.toStdString());
+
+  // Built whole before the disk is touched: a value that cannot be encoded writes nothing.
+  Tabelle1Values grid(*Tabelle1);
+  PlainMessages messages(*dialogs_);
+  const std::string document = nx::buildParameterSet(state_, grid, messages, descriptionText);
+  writeAtomically(QString::fromStdString(target), document);
+  nx::rememberSavedSet(state_, document, target);
+
+  StatusPanel->setText(
+      QString::fromStdString(nx::statusText(state_.XMLDocument_Vorlage.fileName(), target)));
+  Label_Comment->setText(*description);
 }
 
 void TForm_Main_nx::beenden1Click() { close(); }
@@ -339,20 +450,52 @@ void TForm_Main_nx::ComboBox_FormatClick() {
   if (!Edit_CRC->text().isEmpty()) Button_berechnen->click();
 }
 
+std::string TForm_Main_nx::decimalSeparator() { return QLocale().decimalPoint().toStdString(); }
+
 void TForm_Main_nx::Tabelle1Click() {
   // Column 0 never keeps the current cell; moving off it runs this rule once more, nested.
   Tabelle1->setCol(1);
   const int y_wert = Tabelle1->row();
   if (y_wert < 1) return;
-  const nx::XmlDocument& vorlage = state_.XMLDocument_Vorlage;
-  Edit_Tooltip->setText(fromView(nx::Read_Vorlagenparameter(vorlage, y_wert - 1, "TOOLTIP")));
-  if (Tabelle1->col() == 1) {
-    Tabelle1->setEditing(true);
-    const std::string_view enable = nx::Read_Vorlagenparameter(vorlage, y_wert - 1, "ENABLE");
-    // Only the exact text "No" locks a BOOL row here; the key rule is stricter.
-    if (enable == "No" &&
-        nx::Get_Parametertype(vorlage, nx::Get_ParaName(vorlage, y_wert)) == nx::kTypeBool)
-      Tabelle1->setEditing(false);
-  }
+  Edit_Tooltip->setText(QString::fromStdString(nx::tooltipFor(state_, y_wert)));
+  if (Tabelle1->col() == 1) Tabelle1->setEditing(nx::editingAfterClick(state_, y_wert));
   Tabelle1->setShade(1, y_wert, colourOf(nx::Shade::White));
+}
+
+void TForm_Main_nx::Tabelle1KeyUp(int Key) {
+  constexpr int kTab = 9;
+  if (Key == kTab && Tabelle1->row() + 1 < Tabelle1->rowCount()) {
+    Tabelle1->setCol(1);
+    Tabelle1->setRow(Tabelle1->row() + 1);
+  }
+  const int x_wert = Tabelle1->col();
+  const int y_wert = Tabelle1->row();
+  if (y_wert < 1) return;
+  Edit_Tooltip->setText(QString::fromStdString(nx::tooltipFor(state_, y_wert)));
+  if (std::optional<bool> on = nx::editingAfterKeyUp(state_, x_wert, y_wert))
+    Tabelle1->setEditing(*on);
+  const nx::XmlDocument& vorlage = state_.XMLDocument_Vorlage;
+  if (nx::Get_Parametertype(vorlage, nx::Get_ParaName(vorlage, y_wert)) == nx::kTypeBool)
+    Tabelle1->setShade(1, y_wert, colourOf(nx::Shade::White));
+}
+
+void TForm_Main_nx::Tabelle1GetEditorType(int ACol, int, nx::ui::EditorKind& AEditor) {
+  nx::EditorChoice choice = nx::editorFor(state_, ACol, Tabelle1->row());
+  if (choice.kind != nx::EditorKind::List) return;
+  AEditor = nx::ui::EditorKind::DropDownList;
+  Tabelle1->clearChoices();
+  for (const std::string& text : choice.choices)
+    Tabelle1->appendChoice(QString::fromStdString(text));
+}
+
+void TForm_Main_nx::Tabelle1CellValidate(int, int, QString& Value, bool& Valid) {
+  const int r = Tabelle1->row();
+  const nx::CellVerdict verdict =
+      nx::validateCell(state_, r, Value.toStdString(), decimalSeparator());
+  if (verdict.shadeWhite) Tabelle1->setShade(1, r, colourOf(nx::Shade::White));
+  if (verdict.emptyCrc) Edit_CRC->clear();
+  if (verdict.valid) return;
+  Tabelle1->setInvalidEntryTitle(QString::fromStdString(verdict.title));
+  Tabelle1->setInvalidEntryText(QString::fromStdString(verdict.text));
+  Valid = false;
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "documents/program_state.h"
 #include "platform/registry.h"
@@ -19,6 +20,7 @@ class QPushButton;
 
 namespace nx::ui {
 class StringGrid;
+enum class EditorKind;
 }  // namespace nx::ui
 
 // What the main window asks of the system; every part left empty is the real one.
@@ -55,6 +57,14 @@ class TForm_Main_nx : public QMainWindow {
   void Button_berechnenClick();
   void ComboBox_FormatClick();
   void Tabelle1Click();
+  void Tabelle1KeyUp(int Key);
+  // `ARow` is not used: the rules work on the grid's current row.
+  void Tabelle1GetEditorType(int ACol, int ARow, nx::ui::EditorKind& AEditor);
+  void Tabelle1CellValidate(int ACol, int ARow, QString& Value, bool& Valid);
+
+  // The decimal separator of FLOAT entries: the user's locale, through QLocale's default so that
+  // tests can set it.
+  static std::string decimalSeparator();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -66,8 +76,13 @@ class TForm_Main_nx : public QMainWindow {
   void createGrid();
   void createControls();
   void createStatusBar();
-  // Runs a handler; an error it raises ends it and shows the default error box.
-  void guarded(void (TForm_Main_nx::*handler)());
+  // Runs a handler; an error it raises ends it and shows the default error box. False when the
+  // handler ended with an error.
+  bool guarded(const std::function<void()>& handler);
+  bool guarded(void (TForm_Main_nx::*handler)());
+  void connectGridRules();
+  // Import with `option`, the grid repainted once at the end.
+  void importIntoGrid(int option);
 
   nx::ProgramState state_;
   std::unique_ptr<nx::ui::Dialogs> dialogs_;

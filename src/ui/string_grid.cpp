@@ -195,8 +195,10 @@ StringGrid::StringGrid(int columns, QWidget* parent) : QTableView(parent) {
   setTabKeyNavigation(false);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
-  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                  QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+  // No delayed edit on a click into the current cell: it would swallow the key pressed within
+  // the double-click time and open an editor on its own later.
+  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                  QAbstractItemView::AnyKeyPressed);
 
   setRowCount(2);
   QScopedValueRollback<bool> quiet(silent_, true);
@@ -375,6 +377,11 @@ void StringGrid::keyReleaseEvent(QKeyEvent* event) {
   }
   event->accept();
   if (onKeyUp) onKeyUp(virtualKey(event->key()));
+}
+
+bool StringGrid::focusNextPrevChild(bool next) {
+  if (row() + 1 < rowCount()) return true;
+  return QTableView::focusNextPrevChild(next);
 }
 
 int StringGrid::virtualKey(int qtKey) {

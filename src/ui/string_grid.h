@@ -79,8 +79,11 @@ class StringGrid : public QTableView {
 
   // A mouse click on a cell, and every change of the current cell.
   std::function<void()> onClick;
-  // A key released while the grid or its editor has the focus; `key` is the Windows virtual key
-  // code (9 Tab, 13 Enter, 37..40 arrows ...), 0 for keys without one. Modifiers are not passed.
+  // A key released while the grid itself has the focus; `key` is the Windows virtual key code
+  // (9 Tab, 13 Enter, 37..40 arrows ...), 0 for keys without one. Modifiers are not passed. An
+  // open editor keeps its own keys, so a Tab whose value was rejected there moves nowhere. Tab
+  // keeps the focus in the grid so that its release arrives here, except on the last row, where
+  // it passes the focus on to the next control.
   std::function<void(int key)> onKeyUp;
   // Asked before an editor opens on (col, row); `kind` arrives as Plain.
   std::function<void(int col, int row, EditorKind& kind)> onGetEditorType;
@@ -97,6 +100,7 @@ class StringGrid : public QTableView {
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
   void keyboardSearch(const QString&) override {}
 
  private:

@@ -54,7 +54,9 @@ class ScriptedDialogs : public ui::Dialogs {
     saveCalls.push_back({defaultSuffix, folder, filter});
     return take(saveAnswers);
   }
-  std::optional<QString> inputText(const QString&, const QString&, const QString&, int) override {
+  std::optional<QString> inputText(const QString& caption, const QString& prompt,
+                                   const QString& initialText, int maxLength) override {
+    inputCalls.push_back({caption, prompt, initialText, maxLength});
     QString answer = take(inputAnswers);
     if (answer.isNull()) return std::nullopt;
     return answer;
@@ -69,7 +71,14 @@ class ScriptedDialogs : public ui::Dialogs {
     QString folder;
     QString filter;
   };
+  struct InputCall {
+    QString caption;
+    QString prompt;
+    QString initialText;
+    int maxLength;
+  };
   std::vector<Shown> shown;
+  std::vector<InputCall> inputCalls;
   std::vector<FileCall> openCalls;
   std::vector<FileCall> saveCalls;
   std::deque<QString> openAnswers;
