@@ -39,6 +39,14 @@ int replaceFile(const std::string& from, const std::string& to) {
   return -1;
 }
 void syncFolder(const std::string&) {}
+int openUnnamed(const std::string&, int) {
+  errno = EOPNOTSUPP;
+  return -1;
+}
+int linkUnnamed(int, const std::string&) {
+  errno = EOPNOTSUPP;
+  return -1;
+}
 constexpr bool isSeparator(char c) { return c == '/' || c == '\\'; }
 #else
 int openNew(const std::string& path, int mode) {
@@ -58,6 +66,28 @@ void syncFolder(const std::string& folder) {
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
+}
+// A file without a name in `folder`: if the process dies before it is linked, the system
+// reclaims it and nothing is left behind.
+int openUnnamed(const std::string& folder, int mode) {
+#ifdef O_TMPFILE
+  return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+#else
+  (void)folder;
+  (void)mode;
+  errno = EOPNOTSUPP;
+  return -1;
+#endif
+}
+// Gives the unnamed file behind `fd` the name `to`.
+int linkUnnamed(int fd, const std::string& to) {
+  std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+#ifdef AT_EMPTY_PATH
+  return ::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH);
+#else
+  return -1;
+#endif
 }
 constexpr bool isSeparator(char c) { return c == '/'; }
 #endif
@@ -110,14 +140,27 @@ void writeFileAtomically(const std::string& path, std::string_view content,
 
   TemporaryFile temp;
   static unsigned counter = 0;
-  for (int attempt = 0; temp.fd < 0; ++attempt) {
-    std::string candidate = path.substr(0, cut) + "." + base + ".tmp" +
-                            std::to_string(currentProcess()) + "_" + std::to_string(++counter);
-    temp.fd = step(inject, FileStep::Create, [&] { return openNew(candidate, mode); });
-    if (temp.fd >= 0) {
-      temp.path = candidate;
-    } else if (errno != EEXIST || attempt >= 100) {
-      fail(path, errno);
+  auto tempName = [&] {
+    return path.substr(0, cut) + "." + base + ".tmp" + std::to_string(currentProcess()) + "_" +
+           std::to_string(++counter);
+  };
+
+  // Preferably a file without a name until it is complete, so that a process killed while
+  // saving leaves nothing behind; where the system has none, a named one that a failed save
+  // removes.
+  bool unnamed = false;
+  if (int injected = inject ? inject(FileStep::Create) : 0; injected != 0) fail(path, injected);
+  temp.fd = openUnnamed(folder, mode);
+  unnamed = temp.fd >= 0;
+  if (!unnamed) {
+    const FaultInjector noInjection;  // the injector has had its say on this step
+    for (int attempt = 0; temp.fd < 0; ++attempt) {
+      std::string candidate = tempName();
+      temp.fd = step(noInjection, FileStep::Create, [&] { return openNew(candidate, mode); });
+      if (temp.fd >= 0)
+        temp.path = candidate;
+      else if (errno != EEXIST || attempt >= 100)
+        fail(path, errno);
     }
   }
 #ifndef _WIN32
@@ -138,6 +181,17 @@ void writeFileAtomically(const std::string& path, std::string_view content,
     left -= static_cast<size_t>(written);
   }
   if (step(inject, FileStep::Sync, [&] { return syncFile(temp.fd); }) != 0) fail(path, errno);
+
+  // Committing: the complete file gets its name (unnamed case), is closed, and replaces the target.
+  if (unnamed) {
+    for (int attempt = 0; temp.path.empty(); ++attempt) {
+      std::string candidate = tempName();
+      if (step(inject, FileStep::Replace, [&] { return linkUnnamed(temp.fd, candidate); }) == 0)
+        temp.path = candidate;
+      else if (errno != EEXIST || attempt >= 100)
+        fail(path, errno);
+    }
+  }
   // The descriptor is gone after close() whatever it reports; a failure may be the first report
   // of a failed write (NFS, quotas).
   int closed = closeFile(temp.fd);
@@ -149,8 +203,8 @@ void writeFileAtomically(const std::string& path, std::string_view content,
     }
   }
   if (closed != 0) fail(path, errno);
-  if (step(inject, FileStep::Replace, [&] { return replaceFile(temp.path, path); }) != 0)
-    fail(path, errno);
+  auto rename = [&] { return replaceFile(temp.path, path); };
+  if ((unnamed ? rename() : step(inject, FileStep::Replace, rename)) != 0) fail(path, errno);
   temp.path.clear();
   syncFolder(folder);
 }

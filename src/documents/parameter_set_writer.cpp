@@ -80,10 +80,24 @@ void skipCharacter(std::string_view text, size_t& pos) {
   if (!nextCodePoint(text, pos)) pos = start + 1;
 }
 
+// A text of blanks only is stored as a CDATA section: as plain text, readers drop it like the
+// white space between elements, and the value would come back empty.
+void setText(pugi::xml_node element, std::string_view text) {
+  if (!text.empty() && text.find_first_not_of(" \t\n") == std::string_view::npos)
+    element.append_child(pugi::node_cdata).set_value(std::string(text).c_str());
+  else
+    element.text().set(std::string(text).c_str());
+}
+
 void setChildText(pugi::xml_node parent, const char* name, std::string_view text) {
   pugi::xml_node child = parent.child(name);
   if (!child) child = parent.append_child(name);
-  child.text().set(std::string(text).c_str());
+  setText(child, text);
+}
+
+// Readers turn a carriage return into a line feed, so such a text would not come back as stored.
+bool isStorable(std::string_view text) {
+  return isXmlText(text) && text.find('\r') == std::string_view::npos;
 }
 
 pugi::xml_node header(pugi::xml_document& doc) {
@@ -128,7 +142,7 @@ void save_Parameter(pugi::xml_document& doc, const ProgramState& state, const Va
         messages.plain("Tabular value False!");
       }
     } else {
-      entry.append_child("VALUE").text().set(cell.c_str());
+      setText(entry.append_child("VALUE"), cell);
     }
   }
 }
@@ -170,16 +184,17 @@ void checkSavable(const ProgramState& state, const ValueGrid& grid, std::string_
   for (int32_t i = 1; i <= n; ++i) {
     std::string_view name = Get_ParaName(vorlage, i);
     if (Get_Parametertype(vorlage, name) == kTypeBool) continue;
-    if (!isXmlText(grid.cell(1, i)))
+    if (!isStorable(grid.cell(1, i)))
       unsavable("The value in row " + std::to_string(i) + " (" + std::string(name) +
-                ") holds a character that XML cannot store");
+                ") holds a character that the file cannot store unchanged");
   }
   for (const char* field : {"VERSION", "DEVICE", "VENDOR"}) {
-    if (!isXmlText(Read_Vorlagen_CRC(vorlage, field)))
+    if (!isStorable(Read_Vorlagen_CRC(vorlage, field)))
       unsavable(std::string("The template's ") + field +
-                " holds a character that XML cannot store");
+                " holds a character that the file cannot store unchanged");
   }
-  if (!isXmlText(description)) unsavable("The description holds a character that XML cannot store");
+  if (!isStorable(description))
+    unsavable("The description holds a character that the file cannot store unchanged");
 }
 
 std::string buildParameterSet(ProgramState& state, const ValueGrid& grid, Messages& messages,

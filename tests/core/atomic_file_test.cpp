@@ -94,9 +94,10 @@ TEST_F(AtomicFileTest, EveryFailingCallLeavesTheEarlierFileByteForByte) {
     steps.push_back(s);
     return 0;
   });
+  // The file is named (Replace) before it is closed: until then it has no name at all.
   ASSERT_EQ(steps, (std::vector<FileStep>{FileStep::Create, FileStep::Write, FileStep::Write,
-                                          FileStep::Write, FileStep::Sync, FileStep::Close,
-                                          FileStep::Replace}));
+                                          FileStep::Write, FileStep::Sync, FileStep::Replace,
+                                          FileStep::Close}));
 
   for (int errorCode : {ENOSPC, EACCES, EIO}) {
     for (size_t n = 1; n <= steps.size(); ++n) {
@@ -119,11 +120,12 @@ TEST_F(AtomicFileTest, EveryFailingCallLeavesTheEarlierFileByteForByte) {
 
 TEST_F(AtomicFileTest, TemporaryNameTakenTriesAnother) {
   fs::path target = dir / "set.xml";
-  int creates = 0;
+  // The file gets its name when it is complete (Replace); a name another save holds is skipped.
+  int taken = 0;
   writeFileAtomically(target.string(), "new", [&](FileStep s) {
-    return s == FileStep::Create && ++creates <= 3 ? EEXIST : 0;
+    return s == FileStep::Replace && ++taken <= 3 ? EEXIST : 0;
   });
-  EXPECT_EQ(creates, 4);
+  EXPECT_EQ(taken, 4);
   EXPECT_EQ(read(target), "new");
   EXPECT_EQ(names(), std::set<std::string>{"set.xml"});
 }

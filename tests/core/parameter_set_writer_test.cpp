@@ -125,13 +125,16 @@ TEST_F(ParameterSetWriterTest, RoundTripGivesTheSameGridAndTheCrcOfTheStoredValu
                                   {"Mode", "BOOL", "Off", "Off", "On"},
                                   {"Name", "STRING", "abc"},
                                   {"Empty", "STRING", ""},
-                                  {"Mask", "UINT", "0x10"}},
+                                  {"Mask", "UINT", "0x10"},
+                                  {"Blanks", "STRING", "x"}},
                                  ""));
   uint32_t before = generateCrc(state, grid);
   // Edited after Generate CRC: the stored CRC must be that of these values, not `before`.
   grid.setCell(1, 1, " 42");
   grid.setCell(1, 3, "On");
   grid.setCell(1, 4, "<tag> & \xE2\x9C\x93 \xC3\xA4\xC3\xB6\xC3\xBC");
+  // Blanks only: as plain text a reader would drop them like the space between elements.
+  grid.setCell(1, 7, "   ");
   std::vector<std::string> saved = values();
   std::string path = (dir / "set.xml").string();
   saveParameterSet(state, grid, messages, path, "Zwei & <drei> \xE2\x82\xAC");
@@ -272,6 +275,17 @@ TEST_F(ParameterSetWriterTest, SavesThatCannotSucceedWriteNothing) {
         "b"},
        "ok",
        "row 1 (S)"},
+      // A reader turns CR into LF: the value would not come back as stored.
+      {"carriage return in a value",
+       tpl(row("S", "STRING", "x")),
+       {"a\rb"},
+       "ok",
+       "row 1 (S)"},
+      {"carriage return in the description",
+       tpl(row("S", "STRING", "x")),
+       {"x"},
+       "two\r\nlines",
+       "description"},
       {"bytes that are not UTF-8 in a value",
        tpl(row("S", "STRING", "x")),
        {"\xC3("},
