@@ -69,6 +69,10 @@ TEST_F(CliTest, ExamplesComputeAndAgreeWithTheirBytes) {
   }
   // The demo unit: UINT 100 and BOOL On, big-endian.
   EXPECT_EQ(runCli({"bytes", kExamples + "/Demo_unit.xml"}).out, "00 64 01\n");
+  // The example set still belongs to its template: its stored CRC is the one computed.
+  Result verified = runCli({"verify", kExamples + "/sets/Entry_gate.xml", "--template",
+                            kExamples + "/Sensor_LittleEndian.xml"});
+  EXPECT_EQ(verified.status, 0) << verified.out << verified.err;
 }
 
 TEST_F(CliTest, RefusalsAndErrorsGoToStderrWithStatusTwo) {
