@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "documents/commands.h"
 #include "documents/template_check.h"
+#include "documents/utf8.h"
 
 namespace nx::cli {
 
@@ -13,25 +14,10 @@ namespace {
 constexpr const char* kCheckUsage = "usage: nx-ipar check TEMPLATE [--format text|json]\n";
 
 // Length of the well-formed UTF-8 sequence at the start of `s`, or 0.
+// The length of the well-formed UTF-8 sequence that starts `s`, or 0.
 size_t utf8Length(std::string_view s) {
-  auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-  auto cont = [&](size_t i) { return i < s.size() && (byte(i) & 0xC0) == 0x80; };
-  unsigned char c = byte(0);
-  if (c < 0x80) return 1;
-  if (c >= 0xC2 && c <= 0xDF) return cont(1) ? 2 : 0;
-  if (c >= 0xE0 && c <= 0xEF) {
-    if (!cont(1) || !cont(2)) return 0;
-    if (c == 0xE0 && byte(1) < 0xA0) return 0;  // overlong
-    if (c == 0xED && byte(1) > 0x9F) return 0;  // surrogate
-    return 3;
-  }
-  if (c >= 0xF0 && c <= 0xF4) {
-    if (!cont(1) || !cont(2) || !cont(3)) return 0;
-    if (c == 0xF0 && byte(1) < 0x90) return 0;
-    if (c == 0xF4 && byte(1) > 0x8F) return 0;
-    return 4;
-  }
-  return 0;
+  size_t pos = 0;
+  return nextCodePoint(s, pos) ? pos : 0;
 }
 
 // A JSON string. Texts quote the template's own bytes, which need not be UTF-8: a byte that

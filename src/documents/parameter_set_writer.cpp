@@ -6,6 +6,7 @@
 
 #include "crc/encoding.h"
 #include "documents/template_reader.h"
+#include "documents/utf8.h"
 
 namespace nx {
 
@@ -14,28 +15,6 @@ namespace {
 constexpr bool kBackslashSeparates = std::filesystem::path::preferred_separator == '\\';
 
 bool isSeparator(char c) { return c == '/' || (kBackslashSeparates && c == '\\'); }
-
-// The next code point of UTF-8 `text` at `pos`, advancing `pos`; nullopt for a malformed,
-// overlong or surrogate sequence.
-std::optional<char32_t> nextCodePoint(std::string_view text, size_t& pos) {
-  unsigned char lead = static_cast<unsigned char>(text[pos]);
-  int extra = lead < 0x80             ? 0
-              : (lead & 0xE0) == 0xC0 ? 1
-              : (lead & 0xF0) == 0xE0 ? 2
-              : (lead & 0xF8) == 0xF0 ? 3
-                                      : -1;
-  if (extra < 0 || text.size() - pos <= static_cast<size_t>(extra)) return std::nullopt;
-  char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
-  for (int k = 1; k <= extra; ++k) {
-    auto b = static_cast<unsigned char>(text[pos + static_cast<size_t>(k)]);
-    if ((b & 0xC0) != 0x80) return std::nullopt;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-  if (cp < kSmallest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-  pos += static_cast<size_t>(extra) + 1;
-  return cp;
-}
 
 bool isXmlChar(char32_t c) {
   return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
