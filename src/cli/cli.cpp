@@ -60,11 +60,8 @@ using Command = std::function<int(const std::vector<std::string>&, std::ostream&
 
 const std::map<std::string, Command>& commands() {
   static const std::map<std::string, Command> table = {
-      {"crc", commandCrc},
-      {"bytes", commandBytes},
-      {"save", commandSave},
-      {"verify", commandVerify},
-      {"check", commandCheck},
+      {"crc", commandCrc},       {"bytes", commandBytes}, {"save", commandSave},
+      {"verify", commandVerify}, {"check", commandCheck},
   };
   return table;
 }
@@ -108,7 +105,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args,
 }
 
 void openTemplateAndSet(ProgramState& state, MemoryGrid& grid, Messages& messages,
-                        const std::string& templatePath, const std::optional<std::string>& setPath) {
+                        const std::string& templatePath,
+                        const std::optional<std::string>& setPath) {
   OpenOutcome outcome = openTemplateDocument(state, templatePath);
   if (outcome != OpenOutcome::Opened) throw Refusal{refusalMessage(outcome)};
   Import(state, grid, messages, 1);

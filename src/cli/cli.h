@@ -37,7 +37,7 @@ class StderrMessages : public Messages {
 // Options shared by the commands, parsed from "--name value" pairs and positionals.
 struct Arguments {
   std::vector<std::string> positional;
-  std::vector<std::pair<std::string, std::string>> options;  // in the order given
+  std::vector<std::pair<std::string, std::string>> options;          // in the order given
   std::optional<std::string> option(const std::string& name) const;  // the last one given
 };
 

@@ -120,7 +120,7 @@ std::optional<double> tryStrToFloat(std::string_view s, std::string_view sep) {
   if (stop != plain.data() + plain.size()) return std::nullopt;
   if (ec == std::errc::result_out_of_range) {
     if (leadingDigits + exponent > 0) return std::nullopt;  // too large for a double
-    v = 0;                                                    // too small: reads as zero
+    v = 0;                                                  // too small: reads as zero
   } else if (ec != std::errc()) {
     return std::nullopt;
   }

@@ -78,8 +78,8 @@ CellVerdict validateCell(const ProgramState& state, int row, std::string_view va
         if (isFloat) {
           range += roundedLimit(min) + " Max: " + roundedLimit(max);
         } else {
-          range += std::to_string(static_cast<int32_t>(min)) + " Max: " +
-                   std::to_string(static_cast<int32_t>(max));
+          range += std::to_string(static_cast<int32_t>(min)) +
+                   " Max: " + std::to_string(static_cast<int32_t>(max));
         }
         return reject(verdict, isFloat ? "Entry error" : "Input error", range);
       }

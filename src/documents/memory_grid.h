@@ -33,7 +33,9 @@ class MemoryGrid : public ValueGrid {
     if (row >= 0 && row < rowCount() && (col == 0 || col == 1))
       shades_[static_cast<size_t>(row) * 2 + static_cast<size_t>(col)] = shade;
   }
-  Shade shade(int col, int row) const { return shades_[static_cast<size_t>(row) * 2 + static_cast<size_t>(col)]; }
+  Shade shade(int col, int row) const {
+    return shades_[static_cast<size_t>(row) * 2 + static_cast<size_t>(col)];
+  }
 
  private:
   bool keepCaptions_;

@@ -8,7 +8,8 @@
 
 namespace nx {
 
-// Readers of the parameter set opened last (XMLDocument_Parameter). With none loaded they answer "".
+// Readers of the parameter set opened last (XMLDocument_Parameter). With none loaded they answer
+// "".
 
 // root / PARAMETER / entry at `Parameter` (from 0) / `Wert` — its text.
 std::string_view Read_Eigeneparameter(const ProgramState& state, int32_t Parameter,

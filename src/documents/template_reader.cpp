@@ -61,7 +61,8 @@ std::string_view Get_DatatypeOf(const XmlDocument& vorlage, int32_t Index) {
 }
 
 int32_t Vorlagenindex(const XmlDocument& vorlage, int32_t Index) {
-  return static_cast<int32_t>(entries(vorlage).lastSameNamedAt(static_cast<int64_t>(Index) - 1) + 1);
+  return static_cast<int32_t>(entries(vorlage).lastSameNamedAt(static_cast<int64_t>(Index) - 1) +
+                              1);
 }
 
 int32_t entryCount(const XmlDocument& doc) {

@@ -14,7 +14,13 @@ inline constexpr std::string_view PROGRAMMTYP = "NORVEXA";
 bool vendorMatches(std::string_view vendor);
 
 // Type codes of Get_Parametertype.
-enum TypeCode : int32_t { kTypeNone = 0, kTypeInteger = 1, kTypeFloat = 2, kTypeString = 3, kTypeBool = 4 };
+enum TypeCode : int32_t {
+  kTypeNone = 0,
+  kTypeInteger = 1,
+  kTypeFloat = 2,
+  kTypeString = 3,
+  kTypeBool = 4
+};
 
 // The template readers. All read the open template afresh; with no template open (`vorlage` not
 // active) they answer "", 0 or false. Texts stay valid while the template stays loaded.

@@ -78,7 +78,8 @@ struct ChildIndex {
   };
   // The text elements every entry of a template or parameter set carries, read once per entry
   // while the index is built, so that reading row r's field needs no walk of the entry.
-  static constexpr std::string_view kFields[] = {"CAPTION", "DEFAULT", "TYPE", "MIN", "MAX", "VALUE"};
+  static constexpr std::string_view kFields[] = {"CAPTION", "DEFAULT", "TYPE",
+                                                 "MIN",     "MAX",     "VALUE"};
   static constexpr size_t kFieldCount = sizeof kFields / sizeof kFields[0];
   // Per entry and field: nullptr when the entry has no such element, kNotPlain when the element
   // holds more than one text (or the entry is no element: ask the node, which raises the error),
@@ -109,12 +110,23 @@ struct ChildIndex {
   static int fieldId(const char* name) {
     int k;
     switch (name[0]) {
-      case 'C': k = 0; break;
-      case 'D': k = 1; break;
-      case 'T': k = 2; break;
-      case 'M': k = name[1] == 'I' ? 3 : 4; break;
-      case 'V': k = 5; break;
-      default: return -1;
+      case 'C':
+        k = 0;
+        break;
+      case 'D':
+        k = 1;
+        break;
+      case 'T':
+        k = 2;
+        break;
+      case 'M':
+        k = name[1] == 'I' ? 3 : 4;
+        break;
+      case 'V':
+        k = 5;
+        break;
+      default:
+        return -1;
     }
     return sameName(kFields[k], name) ? k : -1;
   }
@@ -250,7 +262,8 @@ XmlNode XmlNode::child(std::string_view name) const {
   int seen = 0;
   for (pugi::xml_node c = node_.first_child(); c; c = c.next_sibling()) {
     if (++seen > kIndexThreshold) return viaIndex(doc_->indexOf(node_));
-    if (c.type() == pugi::node_element && sameName(name, c.name())) return XmlNode(doc_, c, Kind::Node);
+    if (c.type() == pugi::node_element && sameName(name, c.name()))
+      return XmlNode(doc_, c, Kind::Node);
   }
   return missing;
 }
@@ -344,7 +357,8 @@ int64_t XmlNode::childCount() const {
   int64_t count = hasEmbeddedText(node_) ? 1 : 0;
   int seen = 0;
   for (pugi::xml_node c = node_.first_child(); c; c = c.next_sibling()) {
-    if (++seen > kIndexThreshold) return static_cast<int64_t>(doc_->indexOf(node_).positions.size());
+    if (++seen > kIndexThreshold)
+      return static_cast<int64_t>(doc_->indexOf(node_).positions.size());
     ++count;
   }
   return count;
@@ -435,7 +449,8 @@ XmlNode XmlDocument::rootChild(std::string_view name) const {
         break;
       }
     }
-    if (indexes_->rootChildren.size() < 8) indexes_->rootChildren.emplace_back(std::string(name), found);
+    if (indexes_->rootChildren.size() < 8)
+      indexes_->rootChildren.emplace_back(std::string(name), found);
   }
   if (found) return XmlNode(this, found, XmlNode::Kind::Node);
   XmlNode missing;
@@ -473,10 +488,10 @@ void XmlDocument::load(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
     int err = errno;
-    throw XmlLoadError(loadErrorText(
-        err == ENOENT || err == ENOTDIR ? "Das System kann die angegebene Datei nicht finden."
-                                        : "Auf die Datei kann nicht zugegriffen werden.",
-        0, {}));
+    throw XmlLoadError(loadErrorText(err == ENOENT || err == ENOTDIR
+                                         ? "Das System kann die angegebene Datei nicht finden."
+                                         : "Auf die Datei kann nicht zugegriffen werden.",
+                                     0, {}));
   }
   if (S_ISDIR(st.st_mode))
     throw XmlLoadError(loadErrorText("Der Pfad ist ein Ordner, keine Datei.", 0, {}));

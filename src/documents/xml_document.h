@@ -3,10 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <pugixml.hpp>
 #include <string>
 #include <string_view>
-
-#include <pugixml.hpp>
 
 namespace nx {
 
@@ -59,7 +58,8 @@ class XmlNode {
   const ChildIndex* indexFor(int64_t pos) const;
   enum class Kind : uint8_t { Missing, Node, EmbeddedText };
 
-  XmlNode(const XmlDocument* doc, pugi::xml_node node, Kind kind) : doc_(doc), node_(node), kind_(kind) {}
+  XmlNode(const XmlDocument* doc, pugi::xml_node node, Kind kind)
+      : doc_(doc), node_(node), kind_(kind) {}
 
   const XmlDocument* doc_ = nullptr;
   // For Node: the node itself. For EmbeddedText: the element whose first text child the parser

@@ -100,7 +100,8 @@ std::string loadErrorText(std::string_view reason, int64_t line, std::string_vie
   size_t end = 0;
   for (int chars = 0; end < lineText.size() && chars < 40; ++chars) {
     ++end;
-    while (end < lineText.size() && (static_cast<unsigned char>(lineText[end]) & 0xC0) == 0x80) ++end;
+    while (end < lineText.size() && (static_cast<unsigned char>(lineText[end]) & 0xC0) == 0x80)
+      ++end;
   }
   std::string text(reason);
   text += "\nZeile: ";
@@ -112,15 +113,18 @@ std::string loadErrorText(std::string_view reason, int64_t line, std::string_vie
 
 std::string parseErrorText(const pugi::xml_parse_result& result, std::string_view original) {
   std::string utf8 = toUtf8(original, result.encoding);
-  size_t offset = std::min<size_t>(result.offset < 0 ? 0 : static_cast<size_t>(result.offset), utf8.size());
-  int64_t line = 1 + std::count(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(offset), '\n');
+  size_t offset =
+      std::min<size_t>(result.offset < 0 ? 0 : static_cast<size_t>(result.offset), utf8.size());
+  int64_t line =
+      1 + std::count(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(offset), '\n');
   size_t begin = 0;
   if (offset > 0) {
     size_t newline = utf8.rfind('\n', offset - 1);
     if (newline != std::string::npos) begin = newline + 1;
   }
   size_t end = utf8.find('\n', begin);
-  std::string_view lineText = std::string_view(utf8).substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+  std::string_view lineText = std::string_view(utf8).substr(
+      begin, end == std::string::npos ? std::string::npos : end - begin);
   if (!lineText.empty() && lineText.back() == '\r') lineText.remove_suffix(1);
   return loadErrorText(statusReason(result.status), line, lineText);
 }

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <pugixml.hpp>
 #include <string>
 #include <string_view>
-
-#include <pugixml.hpp>
 
 namespace nx {
 

@@ -19,7 +19,9 @@ using nx::test::runCli;
 
 class CheckTest : public nx::test::TempFolderTest {
  protected:
-  std::string write(const std::string& name, const std::string& content) { return put(name, content); }
+  std::string write(const std::string& name, const std::string& content) {
+    return put(name, content);
+  }
 };
 
 std::string templateXml(const std::string& entries, const std::string& header = "") {

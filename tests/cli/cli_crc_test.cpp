@@ -16,7 +16,9 @@ using nx::test::runCli;
 
 class CliTest : public nx::test::TempFolderTest {
  protected:
-  std::string write(const std::string& name, const std::string& content) { return put(name, content); }
+  std::string write(const std::string& name, const std::string& content) {
+    return put(name, content);
+  }
 };
 
 const std::string kExamples = NX_EXAMPLES;
@@ -55,7 +57,8 @@ TEST_F(CliTest, CrcAndBytesOfTheWorkedExamples) {
 }
 
 TEST_F(CliTest, TemplateWithoutParameters) {
-  std::string path = write("empty.xml", "<T><CRC><VENDOR>NORVEXA</VENDOR><DEFAULT>1</DEFAULT></CRC></T>");
+  std::string path =
+      write("empty.xml", "<T><CRC><VENDOR>NORVEXA</VENDOR><DEFAULT>1</DEFAULT></CRC></T>");
   EXPECT_EQ(runCli({"crc", path}).out, "4294967295\n");
   EXPECT_EQ(runCli({"crc", path, "--format", "hex"}).out, "0xFFFFFFFF\n");
   EXPECT_EQ(runCli({"bytes", path}).out, "\n");
@@ -119,9 +122,15 @@ TEST_F(CliTest, NonEndingMessagesGoToStderrAndTheCommandGoesOn) {
 }
 
 TEST_F(CliTest, UsageErrors) {
-  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-           {}, {"frobnicate"}, {"crc"}, {"crc", "a", "b"}, {"crc", "a", "--format", "oct"},
-           {"crc", "a", "--set"}, {"crc", "a", "--bogus", "1"}, {"bytes", "a", "--format", "hex"}}) {
+  for (std::vector<std::string> args :
+       std::vector<std::vector<std::string>>{{},
+                                             {"frobnicate"},
+                                             {"crc"},
+                                             {"crc", "a", "b"},
+                                             {"crc", "a", "--format", "oct"},
+                                             {"crc", "a", "--set"},
+                                             {"crc", "a", "--bogus", "1"},
+                                             {"bytes", "a", "--format", "hex"}}) {
     Result r = runCli(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");

@@ -80,9 +80,10 @@ TEST_F(CellRulesTest, BrokenLimitsRejectEveryEntry) {
   // Without a MIN element at all.
   ProgramState s;
   MemoryGrid g;
-  test::openTemplate(s, g,
-                     "<T><CRC><VENDOR>NORVEXA</VENDOR><DEFAULT>1</DEFAULT></CRC><PARAMETER><P><TYPE>INT"
-                     "</TYPE><MAX>9</MAX><ENABLE>Yes</ENABLE></P></PARAMETER></T>");
+  test::openTemplate(
+      s, g,
+      "<T><CRC><VENDOR>NORVEXA</VENDOR><DEFAULT>1</DEFAULT></CRC><PARAMETER><P><TYPE>INT"
+      "</TYPE><MAX>9</MAX><ENABLE>Yes</ENABLE></P></PARAMETER></T>");
   EXPECT_EQ(validateCell(s, 1, "5", ".").text, kOnlyInteger);
 }
 

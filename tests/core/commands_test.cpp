@@ -24,7 +24,9 @@ class RecordingMessages : public Messages {
 
 class CommandsTest : public nx::test::TempFolderTest {
  protected:
-  std::string write(const std::string& name, const std::string& content) { return put(name, content); }
+  std::string write(const std::string& name, const std::string& content) {
+    return put(name, content);
+  }
   // Opens a template file the way the open command does; returns the outcome.
   OpenOutcome openTemplateFile(const std::string& xml) {
     OpenOutcome outcome = openTemplateDocument(state, write("template.xml", xml));
@@ -56,7 +58,8 @@ TEST_F(CommandsTest, TemplateHeaderTests) {
       {test::templateXml(kThree, "", " NORVEXA"), OpenOutcome::VendorRefused},
       {test::templateXml(kThree, "", "OTHER"), OpenOutcome::VendorRefused},
       {"<T><CRC><VENDOR>NORVEXA</VENDOR><DEFAULT></DEFAULT></CRC></T>", OpenOutcome::NotATemplate},
-      {"<T><CRC><VENDOR>NORVEXA</VENDOR></CRC><PARAMETER><A/></PARAMETER></T>", OpenOutcome::NotATemplate},
+      {"<T><CRC><VENDOR>NORVEXA</VENDOR></CRC><PARAMETER><A/></PARAMETER></T>",
+       OpenOutcome::NotATemplate},
       {"<T><PARAMETER/></T>", OpenOutcome::VendorRefused},
   };
   for (const Case& c : cases) {
@@ -84,9 +87,10 @@ TEST_F(CommandsTest, ImportFillsCaptionsDefaultsAndShading) {
 }
 
 TEST_F(CommandsTest, TemplateWithoutParametersHasNoRowAndTheEmptyCrc) {
-  for (const char* xml : {"<T><CRC><VENDOR>NORVEXA</VENDOR><DEFAULT>1</DEFAULT></CRC></T>",
-                          "<T><CRC><VENDOR>NORVEXA</VENDOR><DEFAULT>1</DEFAULT><ENDIAN>BigEndian</ENDIAN>"
-                          "</CRC><PARAMETER/></T>"}) {
+  for (const char* xml :
+       {"<T><CRC><VENDOR>NORVEXA</VENDOR><DEFAULT>1</DEFAULT></CRC></T>",
+        "<T><CRC><VENDOR>NORVEXA</VENDOR><DEFAULT>1</DEFAULT><ENDIAN>BigEndian</ENDIAN>"
+        "</CRC><PARAMETER/></T>"}) {
     ASSERT_EQ(openTemplateFile(xml), OpenOutcome::Opened) << xml;
     EXPECT_EQ(grid.rowCount(), 1);
     EXPECT_EQ(generateCrc(state, grid), 4294967295u);
@@ -109,7 +113,8 @@ TEST_F(CommandsTest, CommentEntryStopsImportWhereItStands) {
 
 TEST_F(CommandsTest, ParameterSetChecksInOrder) {
   ASSERT_EQ(openTemplateFile(test::templateXml(kThree, "BigEndian")), OpenOutcome::Opened);
-  std::string three = "<Speed><VALUE>1</VALUE></Speed><Mode><VALUE>1</VALUE></Mode><Name><VALUE>x</VALUE></Name>";
+  std::string three =
+      "<Speed><VALUE>1</VALUE></Speed><Mode><VALUE>1</VALUE></Mode><Name><VALUE>x</VALUE></Name>";
   struct Case {
     std::string xml;
     OpenOutcome outcome;
@@ -129,11 +134,13 @@ TEST_F(CommandsTest, ParameterSetChecksInOrder) {
 }
 
 TEST_F(CommandsTest, OverlayBoolValuesAndUnknownEntries) {
-  ASSERT_EQ(openTemplateFile(test::templateXml(
-                {{"B1", "BOOL", "Off", "Off", "On"}, {"B2", "BOOL", "On", "Off", "On"},
-                 {"B3", "BOOL", "On", "Off", "On"}, {"B4", "BOOL", "On", "Off", "On"},
-                 {"I", "INT", "5"}, {"S", "STRING", "keep"}},
-                "")),
+  ASSERT_EQ(openTemplateFile(test::templateXml({{"B1", "BOOL", "Off", "Off", "On"},
+                                                {"B2", "BOOL", "On", "Off", "On"},
+                                                {"B3", "BOOL", "On", "Off", "On"},
+                                                {"B4", "BOOL", "On", "Off", "On"},
+                                                {"I", "INT", "5"},
+                                                {"S", "STRING", "keep"}},
+                                               "")),
             OpenOutcome::Opened);
   std::string entries =
       "<B1><VALUE>1</VALUE></B1><B2><VALUE>0</VALUE></B2><B3><VALUE>yes</VALUE></B3><B4/>"
@@ -155,11 +162,12 @@ TEST_F(CommandsTest, OverlayBoolValuesAndUnknownEntries) {
 }
 
 TEST_F(CommandsTest, OverlayInAnotherOrderUsesTheMatchedRow) {
-  ASSERT_EQ(openTemplateFile(test::templateXml(
-                {{"I", "INT", "5"}, {"B", "BOOL", "Off", "Off", "On"}}, "")),
+  ASSERT_EQ(openTemplateFile(
+                test::templateXml({{"I", "INT", "5"}, {"B", "BOOL", "Off", "Off", "On"}}, "")),
             OpenOutcome::Opened);
   ASSERT_EQ(openParameterSetDocument(
-                state, write("set.xml", setXml("NORVEXA", "<B><VALUE>1</VALUE></B><I><VALUE>7</VALUE></I>"))),
+                state, write("set.xml",
+                             setXml("NORVEXA", "<B><VALUE>1</VALUE></B><I><VALUE>7</VALUE></I>"))),
             OpenOutcome::Opened);
   Import(state, grid, messages, 2);
   EXPECT_EQ(grid.cell(1, 1), "7");
@@ -171,7 +179,8 @@ TEST_F(CommandsTest, ParameterindexTakesTheLastTemplateEntryOfAName) {
   ASSERT_EQ(openTemplateFile(test::templateXml({{"A", "INT", "1"}, {"A", "INT", "2"}}, "")),
             OpenOutcome::Opened);
   ASSERT_EQ(openParameterSetDocument(
-                state, write("set.xml", setXml("NORVEXA", "<A><VALUE>8</VALUE></A><A><VALUE>9</VALUE></A>"))),
+                state, write("set.xml",
+                             setXml("NORVEXA", "<A><VALUE>8</VALUE></A><A><VALUE>9</VALUE></A>"))),
             OpenOutcome::Opened);
   EXPECT_EQ(Parameterindex(state, 0, messages), 2);
 }
@@ -179,7 +188,8 @@ TEST_F(CommandsTest, ParameterindexTakesTheLastTemplateEntryOfAName) {
 TEST_F(CommandsTest, SetWithoutSecondRootChildOverlaysNothing) {
   ASSERT_EQ(openTemplateFile("<T><CRC><VENDOR>NORVEXA</VENDOR><DEFAULT>1</DEFAULT></CRC></T>"),
             OpenOutcome::Opened);
-  ASSERT_EQ(openParameterSetDocument(state, write("set.xml", "<S><CRC><VENDOR>NORVEXA</VENDOR></CRC></S>")),
+  ASSERT_EQ(openParameterSetDocument(
+                state, write("set.xml", "<S><CRC><VENDOR>NORVEXA</VENDOR></CRC></S>")),
             OpenOutcome::Opened);
   EXPECT_NO_THROW(Import(state, grid, messages, 2));
 }

@@ -40,7 +40,7 @@ TEST(Crc32Table, CheckEntries) {
   struct Case {
     int n;
     uint32_t v;
-  } cases[] = {{0, 0x00000000}, {1, 0x77073096}, {2, 0xEE0E612C},
+  } cases[] = {{0, 0x00000000}, {1, 0x77073096},   {2, 0xEE0E612C},
                {8, 0x0EDB8832}, {128, 0xEDB88320}, {255, 0x2D02EF8D}};
   for (const Case& c : cases) EXPECT_EQ(CRC32Table[c.n], c.v) << "entry " << c.n;
   for (uint32_t n = 0; n < 256; ++n) {
@@ -137,7 +137,8 @@ TEST(ValueEncoding, RejectedTextStopsWithConversionError) {
       generateCrc(state, grid);
       ADD_FAILURE() << "no error for '" << bad << "'";
     } catch (const ConversionError& e) {
-      EXPECT_EQ(std::string(e.what()), "''" + std::string(bad) + "'' ist kein gültiger Integer-Wert");
+      EXPECT_EQ(std::string(e.what()),
+                "''" + std::string(bad) + "'' ist kein gültiger Integer-Wert");
     }
     EXPECT_EQ(state.CRC32temp, 1234u) << "CRC32temp must keep its value";
   }
@@ -156,11 +157,23 @@ TEST(GenerateCrc, WorkedExamples) {
       {"BigEndian", {}, "", 0xFFFFFFFF, "4294967295", "0xFFFFFFFF"},
       {"", {}, "", 0xFFFFFFFF, "4294967295", "0xFFFFFFFF"},
       {"BigEndian",
-       {{"B", "BOOL", "On", "Off", "On"}, {"Y", "BYTE", "5"}, {"I", "INT", "1000"}, {"L", "LONG", "100000"}},
-       "01 05 03 E8 00 01 86 A0", 0x20B2070D, "548538125", "0x20B2070D"},
+       {{"B", "BOOL", "On", "Off", "On"},
+        {"Y", "BYTE", "5"},
+        {"I", "INT", "1000"},
+        {"L", "LONG", "100000"}},
+       "01 05 03 E8 00 01 86 A0",
+       0x20B2070D,
+       "548538125",
+       "0x20B2070D"},
       {"",
-       {{"B", "BOOL", "On", "Off", "On"}, {"Y", "BYTE", "5"}, {"I", "INT", "1000"}, {"L", "LONG", "100000"}},
-       "01 05 E8 03 A0 86 01 00", 0xE6A33008, "3869454344", "0xE6A33008"},
+       {{"B", "BOOL", "On", "Off", "On"},
+        {"Y", "BYTE", "5"},
+        {"I", "INT", "1000"},
+        {"L", "LONG", "100000"}},
+       "01 05 E8 03 A0 86 01 00",
+       0xE6A33008,
+       "3869454344",
+       "0xE6A33008"},
       {"BigEndian", {{"Y", "BYTE", "255"}}, "FF", 0x00FFFFFF, "16777215", "0xFFFFFF"},
   };
   for (const Case& c : cases) {
@@ -180,7 +193,8 @@ TEST(GenerateCrc, WorkedExamples) {
 TEST(GenerateCrc, ByteReversalOfTheAsciiCheck) {
   // Nine BYTE rows holding "1" … "9" as ASCII codes feed 31 32 … 39.
   std::vector<Entry> entries;
-  for (int i = 0; i < 9; ++i) entries.push_back({"P" + std::to_string(i), "BYTE", std::to_string(0x31 + i)});
+  for (int i = 0; i < 9; ++i)
+    entries.push_back({"P" + std::to_string(i), "BYTE", std::to_string(0x31 + i)});
   struct Case {
     const char* endian;
     uint32_t crc;

@@ -59,7 +59,8 @@ TEST(IntegerText, AcceptedAndRejectedForms) {
       {"0x-1", std::nullopt},
       {"4294967295", std::nullopt},
   };
-  for (const Case& c : cases) EXPECT_EQ(tryStrToInt(c.text), c.expected) << "text: '" << c.text << "'";
+  for (const Case& c : cases)
+    EXPECT_EQ(tryStrToInt(c.text), c.expected) << "text: '" << c.text << "'";
 }
 
 TEST(IntegerText, ErrorNamesTheRejectedText) {
@@ -78,13 +79,25 @@ TEST(FloatText, PointAndCommaSeparators) {
     const char* sep;
     std::optional<double> expected;
   } cases[] = {
-      {"2.5", ".", 2.5},     {"2,5", ",", 2.5},      {"2.5", ",", std::nullopt},
+      {"2.5", ".", 2.5},
+      {"2,5", ",", 2.5},
+      {"2.5", ",", std::nullopt},
       {"2,5", ".", std::nullopt},
-      {"  -1.5  ", ".", -1.5}, {"+3", ".", 3.0},     {"1e3", ".", 1000.0},
-      {"1.5E-2", ".", 0.015}, {".5", ".", 0.5},       {"5.", ".", 5.0},
-      {"1e", ".", std::nullopt}, {"e5", ".", std::nullopt}, {"", ".", std::nullopt},
-      {" ", ".", std::nullopt}, {"1.2.3", ".", std::nullopt}, {"abc", ".", std::nullopt},
-      {"1e999", ".", std::nullopt}, {"1e-999", ".", 0.0}, {"0x10", ".", std::nullopt},
+      {"  -1.5  ", ".", -1.5},
+      {"+3", ".", 3.0},
+      {"1e3", ".", 1000.0},
+      {"1.5E-2", ".", 0.015},
+      {".5", ".", 0.5},
+      {"5.", ".", 5.0},
+      {"1e", ".", std::nullopt},
+      {"e5", ".", std::nullopt},
+      {"", ".", std::nullopt},
+      {" ", ".", std::nullopt},
+      {"1.2.3", ".", std::nullopt},
+      {"abc", ".", std::nullopt},
+      {"1e999", ".", std::nullopt},
+      {"1e-999", ".", 0.0},
+      {"0x10", ".", std::nullopt},
       {"1 000", ".", std::nullopt},
   };
   for (const Case& c : cases)

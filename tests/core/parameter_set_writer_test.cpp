@@ -276,11 +276,7 @@ TEST_F(ParameterSetWriterTest, SavesThatCannotSucceedWriteNothing) {
        "ok",
        "row 1 (S)"},
       // A reader turns CR into LF: the value would not come back as stored.
-      {"carriage return in a value",
-       tpl(row("S", "STRING", "x")),
-       {"a\rb"},
-       "ok",
-       "row 1 (S)"},
+      {"carriage return in a value", tpl(row("S", "STRING", "x")), {"a\rb"}, "ok", "row 1 (S)"},
       {"carriage return in the description",
        tpl(row("S", "STRING", "x")),
        {"x"},

@@ -23,13 +23,15 @@ struct Entry {
 // A template document with the given header values and entries.
 inline std::string templateXml(const std::vector<Entry>& entries, const std::string& endian,
                                const std::string& vendor = "NORVEXA") {
-  std::string xml = "<T><CRC><VENDOR>" + vendor + "</VENDOR><DEVICE>Dev</DEVICE><VERSION>1.0</VERSION>";
+  std::string xml =
+      "<T><CRC><VENDOR>" + vendor + "</VENDOR><DEVICE>Dev</DEVICE><VERSION>1.0</VERSION>";
   if (!endian.empty()) xml += "<ENDIAN>" + endian + "</ENDIAN>";
   xml += "<DEFAULT>0</DEFAULT></CRC><PARAMETER>";
   for (const Entry& e : entries) {
-    xml += "<" + e.name + "><CAPTION>" + (e.caption.empty() ? e.name : e.caption) + "</CAPTION><DEFAULT>" +
-           e.value + "</DEFAULT><TYPE>" + e.type + "</TYPE><MIN>" + e.min + "</MIN><MAX>" + e.max +
-           "</MAX><ENABLE>" + e.enable + "</ENABLE><TOOLTIP>" + e.tooltip + "</TOOLTIP></" + e.name + ">";
+    xml += "<" + e.name + "><CAPTION>" + (e.caption.empty() ? e.name : e.caption) +
+           "</CAPTION><DEFAULT>" + e.value + "</DEFAULT><TYPE>" + e.type + "</TYPE><MIN>" + e.min +
+           "</MIN><MAX>" + e.max + "</MAX><ENABLE>" + e.enable + "</ENABLE><TOOLTIP>" + e.tooltip +
+           "</TOOLTIP></" + e.name + ">";
   }
   return xml + "</PARAMETER></T>";
 }

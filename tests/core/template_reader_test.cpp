@@ -26,10 +26,10 @@ TEST_F(TemplateReaderTest, TypeCodesAreExact) {
   struct Case {
     const char* type;
     int32_t code;
-  } cases[] = {{"BYTE", 1}, {"UBYTE", 1}, {"INT", 1},   {"UINT", 1},   {"LONG", 1},
-               {"ULONG", 1}, {"DOUBLE", 1}, {"UDOUBLE", 1}, {"FLOAT", 2}, {"STRING", 3},
-               {"BOOL", 4}, {"int", 0},  {" INT", 0},  {"INT ", 0},   {"", 0},
-               {"REAL", 0}};
+  } cases[] = {{"BYTE", 1},  {"UBYTE", 1},  {"INT", 1},    {"UINT", 1},
+               {"LONG", 1},  {"ULONG", 1},  {"DOUBLE", 1}, {"UDOUBLE", 1},
+               {"FLOAT", 2}, {"STRING", 3}, {"BOOL", 4},   {"int", 0},
+               {" INT", 0},  {"INT ", 0},   {"", 0},       {"REAL", 0}};
   for (const Case& c : cases) {
     load(std::string("<T><PARAMETER><A><TYPE>") + c.type + "</TYPE></A></PARAMETER></T>");
     EXPECT_EQ(Get_Parametertype(vorlage, "A"), c.code) << "'" << c.type << "'";
@@ -79,8 +79,8 @@ TEST(Vendor, OnlyLettersAToZAreUpperCased) {
   struct Case {
     const char* vendor;
     bool ok;
-  } cases[] = {{"NORVEXA", true}, {"norvexa", true}, {"NorVexa", true}, {" NORVEXA", false},
-               {"NORVEXA ", false}, {"NORVEX", false}, {"", false}, {"NORVEXÄ", false}};
+  } cases[] = {{"NORVEXA", true},   {"norvexa", true}, {"NorVexa", true}, {" NORVEXA", false},
+               {"NORVEXA ", false}, {"NORVEX", false}, {"", false},       {"NORVEXÄ", false}};
   for (const Case& c : cases) EXPECT_EQ(vendorMatches(c.vendor), c.ok) << "'" << c.vendor << "'";
 }
 

@@ -116,7 +116,8 @@ TEST_F(XmlTest, CommentCannotHoldElements) {
 // Large parents go through an index; it must keep first-match and last-match semantics.
 TEST_F(XmlTest, LargeParentKeepsFirstAndLastMatch) {
   std::string xml = "<R>";
-  for (int i = 0; i < 1000; ++i) xml += "<E" + std::to_string(i) + ">" + std::to_string(i) + "</E" + std::to_string(i) + ">";
+  for (int i = 0; i < 1000; ++i)
+    xml += "<E" + std::to_string(i) + ">" + std::to_string(i) + "</E" + std::to_string(i) + ">";
   xml += "<E5>second</E5><!--c--><E7>x</E7><!--d--></R>";
   XmlNode root = load(xml);
   EXPECT_EQ(root.childCount(), 1004);
@@ -158,9 +159,9 @@ TEST_F(XmlTest, LoadErrorExcerptIsFortyCharacters) {
 }
 
 TEST_F(XmlTest, EmptyAndGarbageInputFailToLoad) {
-  for (std::string_view input : {std::string_view(""), std::string_view("   "),
-                                 std::string_view("\0\x01\x02garbage", 10), std::string_view("<A>"),
-                                 std::string_view("<!-- only a comment -->")}) {
+  for (std::string_view input :
+       {std::string_view(""), std::string_view("   "), std::string_view("\0\x01\x02garbage", 10),
+        std::string_view("<A>"), std::string_view("<!-- only a comment -->")}) {
     EXPECT_THROW(load(input), XmlLoadError) << "input size " << input.size();
     EXPECT_FALSE(doc.active());
   }
